@@ -8,11 +8,15 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/object.h"
 
-enum class TPropKind { Integer, Boolean, String, Identifier, Set, StringList, Binary, Event };
+enum class TPropKind { Integer, Boolean, String, Identifier, Set, StringList, Binary, Event, Object, Collection };
+
+// An event bound to an object's method, as the framework's components hold them.
+using TNotifyEvent = std::function<void(TObject* sender)>;
 
 // A property value as the layout holds it. Identifiers carry enumeration members, colour
 // names and event handler names; sets carry their members in `list`.
@@ -22,6 +26,8 @@ struct TPropValue {
   std::string text;
   std::vector<std::string> list;
   std::vector<uint8_t> bytes;
+  // Collections ("Panels = < item … end >"): one property list per item.
+  std::vector<std::vector<std::pair<std::string, TPropValue>>> items;
 
   static TPropValue Int(int64_t v) { TPropValue p; p.kind = TPropKind::Integer; p.integer = v; return p; }
   static TPropValue Bool(bool v) { TPropValue p; p.kind = TPropKind::Boolean; p.integer = v; return p; }
@@ -37,6 +43,8 @@ struct TPropInfo {
   TPropKind kind;
   std::function<TPropValue(const TObject&)> get;
   std::function<void(TObject&, const TPropValue&)> set;  // null: read-only
+  std::function<void(TObject&, TNotifyEvent)> setEvent;   // Event properties
+  std::function<TObject*(TObject&)> object;               // Object properties (Font, Items …)
 };
 
 // Raises EPropertyError when the object has no such property or it cannot take the value.
@@ -45,6 +53,9 @@ void SetPropValue(TObject& obj, const std::string& name, const TPropValue& value
 bool IsPublishedProp(const TObject& obj, const std::string& name);
 
 // Helpers for property tables: bind member functions of class C.
+// Reaches a nested property by a dotted path ("Font.Name"); raises EPropertyError.
+void SetPropPath(TObject& obj, const std::string& path, const TPropValue& value);
+
 template <class C, class T>
 TPropInfo IntProp(const char* name, T (C::*get)() const, void (C::*set)(T)) {
   return {name, TPropKind::Integer,
@@ -62,4 +73,16 @@ TPropInfo StrProp(const char* name, std::string (C::*get)() const, void (C::*set
   return {name, TPropKind::String,
           [get](const TObject& o) { return TPropValue::Str((static_cast<const C&>(o).*get)()); },
           [set](TObject& o, const TPropValue& v) { (static_cast<C&>(o).*set)(v.text); }};
+}
+template <class C>
+TPropInfo EventProp(const char* name, void (C::*set)(TNotifyEvent)) {
+  TPropInfo p{name, TPropKind::Event, nullptr, nullptr, nullptr, nullptr};
+  p.setEvent = [set](TObject& o, TNotifyEvent e) { (static_cast<C&>(o).*set)(std::move(e)); };
+  return p;
+}
+template <class C, class Sub>
+TPropInfo ObjectProp(const char* name, Sub* (C::*get)()) {
+  TPropInfo p{name, TPropKind::Object, nullptr, nullptr, nullptr, nullptr};
+  p.object = [get](TObject& o) -> TObject* { return (static_cast<C&>(o).*get)(); };
+  return p;
 }

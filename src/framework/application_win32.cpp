@@ -1,0 +1,140 @@
+#include "framework/application_win32.h"
+
+#include <commctrl.h>
+
+#include "framework/forms_win32.h"
+#include "framework/std_controls_win32.h"
+
+TApplication* Application = nullptr;
+
+NV_DEFINE_CLASS(TApplication, TWinControl)
+
+TApplication::TApplication(TComponent* owner) : TWinControl(owner) {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
+  InitCommonControlsEx(&icc);
+  SetVisible(false);
+  if (!Application) Application = this;
+}
+
+TApplication::~TApplication() {
+  // Forms go first, while the application window still owns them.
+  while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
+  if (hintWindow_) DestroyWindow(hintWindow_);
+  DestroyHandle();
+  if (Application == this) Application = nullptr;
+}
+
+void TApplication::CreateParams(TCreateParams& p) {
+  TWinControl::CreateParams(p);
+  p.caption = title_;
+  p.style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+  p.x = GetSystemMetrics(SM_CXSCREEN) / 2;
+  p.y = GetSystemMetrics(SM_CYSCREEN) / 2;
+  p.width = p.height = 0;
+}
+
+void TApplication::SetTitle(const std::string& t) {
+  title_ = t;
+  if (HandleAllocated()) SetWindowTextA(Handle(), t.c_str());
+}
+
+bool TApplication::IsKeyMsg(MSG& msg) {
+  // Tab and Shift+Tab move through the active form's controls in tab order.
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB) return false;
+  HWND top = GetAncestor(msg.hwnd, GA_ROOT);
+  auto* form = dynamic_cast<TForm*>(FromHandle(top));
+  if (!form) return false;
+  if (SendMessageA(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) & DLGC_WANTTAB)
+    return false;
+  TWinControl* current = FromHandle(GetFocus());
+  if (TWinControl* next = form->FindNextControl(current, GetKeyState(VK_SHIFT) >= 0)) {
+    next->SetFocus();
+    if (dynamic_cast<TEdit*>(next) != nullptr) SendMessageA(next->Handle(), EM_SETSEL, 0, -1);
+  }
+  return true;
+}
+
+bool TApplication::ProcessMessages() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    if (msg.message == WM_QUIT) {
+      terminated_ = true;
+      return false;
+    }
+    if (!IsKeyMsg(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  return true;
+}
+
+void TApplication::Run() {
+  if (mainForm_) mainForm_->Show();
+  MSG msg;
+  while (!terminated_) {
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0 || got == -1) break;
+    if (IsKeyMsg(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  terminated_ = true;
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  PostQuitMessage(0);
+}
+
+void TApplication::HandleException(Exception* e) {
+  if (!e || dynamic_cast<EAbort*>(e)) return;
+  if (handlingException_) return;  // a failure while showing a failure: don't recurse
+  handlingException_ = true;
+  try {
+    ShowException(e);
+  } catch (...) {
+  }
+  handlingException_ = false;
+}
+
+void TApplication::ShowException(Exception* e) {
+  std::string text = e->Message();
+  if (!text.empty() && text.back() != '.') text += '.';
+  MessageBox(text, title_, MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+  HWND owner = HandleAllocated() ? Handle() : nullptr;
+  if (mainForm_ && mainForm_->HandleAllocated() && IsWindowVisible(mainForm_->Handle())) owner = mainForm_->Handle();
+  return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
+}
+
+void TApplication::UpdateHint(TWinControl* control) {
+  if (!control->HandleAllocated() || control == this) return;
+  if (!hintWindow_) {
+    hintWindow_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    if (!hintWindow_) return;
+  }
+  TOOLINFOA ti{};
+  ti.cbSize = TTTOOLINFOA_V1_SIZE;
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = control->Handle();
+  ti.uId = reinterpret_cast<UINT_PTR>(control->Handle());
+  SendMessageA(hintWindow_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  if (control->ShowHint() && !control->Hint().empty()) {
+    std::string hint = control->Hint();
+    ti.lpszText = hint.data();
+    SendMessageA(hintWindow_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  }
+}
+
+LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_CLOSE && mainForm_) {
+    mainForm_->Close();
+    return 0;
+  }
+  return TWinControl::WndProc(msg, wParam, lParam);
+}

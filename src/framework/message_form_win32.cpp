@@ -1,0 +1,110 @@
+#include "framework/message_form_win32.h"
+
+#include <algorithm>
+
+#include "framework/application_win32.h"
+#include "framework/std_controls_win32.h"
+
+NV_DEFINE_CLASS(TMessageForm, TForm)
+
+static BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM list) {
+  if (IsWindowVisible(h) && IsWindowEnabled(h)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
+  return TRUE;
+}
+
+TMessageForm::TMessageForm(TComponent* owner) : TForm(owner) {
+  SetBorderStyle(bsDialog);
+  SetBorderIcons(biSystemMenu);
+  SetPosition(poScreenCenter);
+  Font()->SetName("宋体");
+  Font()->SetHeight(-12);
+}
+
+void TMessageForm::Setup(const std::string& caption, const std::string& text,
+                         const std::vector<std::string>& buttons) {
+  SetCaption(caption);
+  // Measure the text the way the label will draw it.
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Font()->Handle());
+  RECT r{0, 0, 360, 0};
+  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+
+  const int margin = 14, buttonWidth = 75, buttonHeight = 25, gap = 8;
+  int buttonsWidth = static_cast<int>(buttons.size()) * (buttonWidth + gap) - gap;
+  int width = std::max<int>(r.right + 2 * margin, buttonsWidth + 2 * margin);
+  width = std::max(width, 160);
+  message_ = new TLabel(this);
+  message_->SetParent(this);
+  message_->SetAutoSize(false);
+  message_->SetBounds(margin, margin, r.right, r.bottom);
+  message_->SetCaption(text);
+  int y = margin + r.bottom + margin;
+  int x = (width - buttonsWidth) / 2;
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    auto* b = new TButton(this);
+    b->SetParent(this);
+    b->SetTabOrder(static_cast<int>(i));
+    b->SetCaption(buttons[i]);
+    b->SetBounds(x, y, buttonWidth, buttonHeight);
+    b->OnClick = [this, i](TObject*) {
+      result_ = static_cast<int>(i);
+      done_ = true;
+    };
+    buttons_.push_back(b);
+    x += buttonWidth + gap;
+  }
+  SetClientWidth(width);
+  SetClientHeight(y + buttonHeight + margin);
+}
+
+int TMessageForm::ShowModal() {
+  // Every other window of the thread is disabled while the message is up.
+  std::vector<HWND> disabled;
+  EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
+  HWND self = Handle();
+  for (HWND h : disabled) EnableWindow(h, FALSE);
+  Show();
+  if (!buttons_.empty()) buttons_.front()->SetFocus();
+  MSG msg;
+  while (!done_ && IsWindow(self)) {
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      PostQuitMessage(static_cast<int>(msg.wParam));  // leave the outer loop too
+      break;
+    }
+    if (got == -1) break;
+    if (msg.hwnd == self || IsChild(self, msg.hwnd)) {
+      if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
+        if (msg.wParam == VK_RETURN) {
+          TWinControl* f = FromHandle(GetFocus());
+          auto it = std::find(buttons_.begin(), buttons_.end(), f);
+          result_ = it == buttons_.end() ? 0 : static_cast<int>(it - buttons_.begin());
+        }
+        done_ = true;
+        continue;
+      }
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  for (HWND h : disabled) EnableWindow(h, TRUE);
+  if (IsWindow(self)) ShowWindow(self, SW_HIDE);
+  if (!disabled.empty()) SetActiveWindow(disabled.front());
+  return result_;
+}
+
+LRESULT TMessageForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_CLOSE) {
+    done_ = true;
+    return 0;
+  }
+  return TForm::WndProc(msg, wParam, lParam);
+}
+
+void ShowMessage(const std::string& text) {
+  TMessageForm form(nullptr);
+  form.Setup(Application ? Application->Title() : std::string(), text, {"OK"});
+  form.ShowModal();
+}
