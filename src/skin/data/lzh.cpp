@@ -1,0 +1,274 @@
+#include "skin/data/lzh.h"
+
+#include <cstring>
+#include <new>
+
+NV_DEFINE_CLASS(TLZH, TObject)
+NV_DEFINE_CLASS(ElzhException, Exception)
+
+namespace {
+
+// Position tables of the decoder, indexed by the first byte of a coded position: the upper
+// six bits of the position, and the total bit count of its code (of which 8 are that byte).
+struct TPositionTables {
+  uint8_t code[256];
+  uint8_t len[256];
+  constexpr TPositionTables() : code(), len() {
+    for (int n = 0; n < 256; ++n) {
+      if (n < 32) code[n] = 0, len[n] = 3;
+      else if (n < 80) code[n] = uint8_t((n - 16) >> 4), len[n] = 4;
+      else if (n < 144) code[n] = uint8_t((n - 48) >> 3), len[n] = 5;
+      else if (n < 192) code[n] = uint8_t((n - 96) >> 2), len[n] = 6;
+      else if (n < 240) code[n] = uint8_t((n - 144) >> 1), len[n] = 7;
+      else code[n] = uint8_t(n - 192), len[n] = 8;
+    }
+  }
+};
+constexpr TPositionTables kPos;
+static_assert(kPos.code[255] == 0x3F && kPos.len[255] == 8 && kPos.code[80] == 4 &&
+              kPos.len[80] == 5 && kPos.code[192] == 0x18 && kPos.len[191] == 6);
+
+// Input read one byte per call, served from a block so the stream is not called per byte.
+class TByteSource {
+ public:
+  explicit TByteSource(TStream& s) : s_(s) {}
+  int Get() {
+    if (pos_ == end_) {
+      if (eof_) return 0;
+      end_ = int(s_.Read(buf_, sizeof buf_));
+      pos_ = 0;
+      if (end_ <= 0) {
+        end_ = 0;
+        eof_ = true;
+        return 0;  // past the end the stream reads as zero bytes
+      }
+    }
+    return buf_[pos_++];
+  }
+  // Hands unread bytes back, so the input ends where decoding stopped reading.
+  void Unread() {
+    if (end_ > pos_) s_.Seek(pos_ - end_, soCurrent);
+    pos_ = end_;
+  }
+
+ private:
+  TStream& s_;
+  uint8_t buf_[4096];
+  int pos_ = 0, end_ = 0;
+  bool eof_ = false;
+};
+
+// Output gathered in blocks and written through the stream.
+class TByteSink {
+ public:
+  explicit TByteSink(TStream& s) : s_(s) {}
+  void Flush() {
+    if (n_) s_.WriteBuffer(buf_, n_);
+    n_ = 0;
+  }
+  uint8_t* buf() { return buf_; }
+  int& n() { return n_; }
+  static constexpr int kSize = 1 << 16;
+
+ private:
+  TStream& s_;
+  uint8_t buf_[kSize];
+  int n_ = 0;
+};
+
+}  // namespace
+
+struct TLZH::TTables {
+  uint8_t text_buf[N + F - 1];  // 4,155 bytes
+  uint16_t freq[T + 1];         // 628: a sentinel stands after the root
+  int16_t prnt[T + N_CHAR];     // 941: parents of nodes, and (at T + c) of leaf c
+  int16_t son[T];               // 627: first child; leaves hold T + symbol
+  // The packer's search trees. Unpacking never touches them; kept so the tables have one
+  // layout for both directions.
+  int16_t lson[N + 1];
+  int16_t rson[N + 257];
+  int16_t dad[N + 1];
+};
+
+TLZH::TLZH() = default;
+TLZH::~TLZH() { FreeTables(); }
+
+void TLZH::AllocTables() {
+  t_.reset(new (std::nothrow) TTables);
+  if (!t_) throw ElzhException("LZH : Cannot get memory for dictionary tables");
+}
+
+void TLZH::FreeTables() noexcept { t_.reset(); }
+
+void TLZH::StartHuff() {
+  uint16_t* freq = t_->freq;
+  int16_t* son = t_->son;
+  int16_t* prnt = t_->prnt;
+  for (int i = 0; i < N_CHAR; ++i) {
+    freq[i] = 1;
+    son[i] = int16_t(i + T);
+    prnt[i + T] = int16_t(i);
+  }
+  for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
+    freq[j] = uint16_t(freq[i] + freq[i + 1]);
+    son[j] = int16_t(i);
+    prnt[i] = prnt[i + 1] = int16_t(j);
+  }
+  freq[T] = 0xFFFF;
+  prnt[R] = 0;
+}
+
+// Halves the counts and rebuilds the tree from the leaves. Whole blocks of both tables are
+// shifted when a node is inserted (the often-copied version shifts half of the child block
+// when int is wider than 16 bits, and decodes wrongly from the first rebuild on).
+void TLZH::Reconstruct() {
+  uint16_t* freq = t_->freq;
+  int16_t* son = t_->son;
+  int16_t* prnt = t_->prnt;
+  int j = 0;
+  for (int i = 0; i < T; ++i) {
+    if (son[i] >= T) {
+      freq[j] = uint16_t((freq[i] + 1) / 2);
+      son[j] = son[i];
+      ++j;
+    }
+  }
+  for (int i = 0, jj = N_CHAR; jj < T; i += 2, ++jj) {
+    unsigned f = unsigned(freq[i]) + freq[i + 1];
+    freq[jj] = uint16_t(f);
+    int k = jj - 1;
+    while (f < freq[k]) --k;
+    ++k;
+    std::memmove(&freq[k + 1], &freq[k], size_t(jj - k) * sizeof freq[0]);
+    freq[k] = uint16_t(f);
+    std::memmove(&son[k + 1], &son[k], size_t(jj - k) * sizeof son[0]);
+    son[k] = int16_t(i);
+  }
+  for (int i = 0; i < T; ++i) {
+    int k = son[i];
+    if (k >= T) prnt[k] = int16_t(i);
+    else prnt[k] = prnt[k + 1] = int16_t(i);
+  }
+}
+
+void TLZH::Update(int c) {
+  uint16_t* freq = t_->freq;
+  int16_t* son = t_->son;
+  int16_t* prnt = t_->prnt;
+  if (freq[R] == MAX_FREQ) Reconstruct();
+  c = prnt[c + T];
+  do {
+    unsigned k = ++freq[c];
+    // The sentinel after the root (0xFFFF) stops the search.
+    if (k > freq[c + 1]) {
+      int l = c + 1;
+      while (k > freq[++l]) {
+      }
+      --l;
+      freq[c] = freq[l];
+      freq[l] = uint16_t(k);
+      int i = son[c];
+      prnt[i] = int16_t(l);
+      if (i < T) prnt[i + 1] = int16_t(l);
+      int jj = son[l];
+      son[l] = int16_t(i);
+      prnt[jj] = int16_t(c);
+      if (jj < T) prnt[jj + 1] = int16_t(c);
+      son[c] = int16_t(jj);
+      c = l;
+    }
+  } while ((c = prnt[c]) != 0);
+}
+
+void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
+  if (size < 0) throw ElzhException(Format("LZH : Invalid unpacked size %lld", (long long)size));
+  if (size == 0) return;
+  if (size > kMaxUnpackedSize)
+    throw ElzhException(Format("LZH : Unpacked size %lld exceeds the limit of %lld bytes",
+                               (long long)size, (long long)kMaxUnpackedSize));
+  int64_t remaining = input.Size() - input.Position();
+  if (remaining < 0) remaining = 0;
+  if (size > remaining * kMaxBytesPerInputByte + kPaddingAllowance)
+    throw ElzhException(Format("LZH : Unpacked size %lld is impossible for %lld packed bytes",
+                               (long long)size, (long long)remaining));
+
+  AllocTables();
+  infile_ = &input;
+  outfile_ = &output;
+  struct TRelease {
+    TLZH* self;
+    ~TRelease() {
+      self->FreeTables();
+      self->infile_ = self->outfile_ = nullptr;
+    }
+  } release{this};
+
+  StartHuff();
+  uint8_t* text = t_->text_buf;
+  std::memset(text, ' ', N - F);
+  const int16_t* son = t_->son;
+
+  TByteSource in(input);
+  auto sink = std::make_unique<TByteSink>(output);
+  uint8_t* out = sink->buf();
+  int& outN = sink->n();
+
+  // The bit buffer lives in locals on the hot path; it holds 16 bits, MSB first, and takes
+  // one input byte whenever 8 or fewer are left.
+  unsigned getbuf = 0, getlen = 0;
+  auto refill = [&] {
+    while (getlen <= 8) {
+      getbuf |= unsigned(in.Get()) << (8 - getlen);
+      getlen += 8;
+    }
+  };
+  auto getBit = [&]() -> unsigned {
+    refill();
+    unsigned b = (getbuf >> 15) & 1;
+    getbuf = (getbuf << 1) & 0xFFFF;
+    --getlen;
+    return b;
+  };
+  auto getByte = [&]() -> unsigned {
+    refill();
+    unsigned b = (getbuf >> 8) & 0xFF;
+    getbuf = (getbuf << 8) & 0xFFFF;
+    getlen -= 8;
+    return b;
+  };
+
+  unsigned r = N - F;
+  int64_t count = 0;
+  while (count < size) {
+    unsigned c = unsigned(son[R]);
+    while (c < unsigned(T)) c = unsigned(son[c + getBit()]);
+    c -= T;
+    Update(int(c));
+    if (c < 256) {
+      out[outN++] = uint8_t(c);
+      text[r] = uint8_t(c);
+      r = (r + 1) & (N - 1);
+      ++count;
+    } else {
+      unsigned pb = getByte();
+      unsigned pos = unsigned(kPos.code[pb]) << 6;
+      for (int j = kPos.len[pb] - 2; j > 0; --j) pb = (pb << 1) + getBit();
+      pos |= pb & 0x3F;
+      unsigned i = (r - pos - 1) & (N - 1);
+      int64_t len = int64_t(c) - 255 + THRESHOLD;
+      if (len > size - count) len = size - count;
+      for (int64_t k = 0; k < len; ++k) {
+        uint8_t b = text[(i + unsigned(k)) & (N - 1)];
+        out[outN++] = b;
+        text[r] = b;
+        r = (r + 1) & (N - 1);
+      }
+      count += len;
+    }
+    if (outN > TByteSink::kSize - F) sink->Flush();
+  }
+  sink->Flush();
+  getbuf_ = uint16_t(getbuf);
+  getlen_ = uint8_t(getlen);
+  in.Unread();
+}
