@@ -3,13 +3,23 @@
 #include <commctrl.h>
 
 #include "framework/forms_win32.h"
+#include "framework/image_win32.h"
+#include "framework/status_bar_win32.h"
 #include "framework/std_controls_win32.h"
 
 TApplication* Application = nullptr;
 
 NV_DEFINE_CLASS(TApplication, TWinControl)
 
+void RegisterFrameworkClasses() {
+  for (const TClassInfo* c : {&TForm::StaticClass(), &TLabel::StaticClass(), &TEdit::StaticClass(),
+                              &TButton::StaticClass(), &TGroupBox::StaticClass(), &TListBox::StaticClass(),
+                              &TImage::StaticClass(), &TStatusBar::StaticClass()})
+    RegisterComponentClass(*c);
+}
+
 TApplication::TApplication(TComponent* owner) : TWinControl(owner) {
+  RegisterFrameworkClasses();
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
   SetVisible(false);

@@ -63,5 +63,8 @@ class TApplication : public TWinControl {
 
 extern TApplication* Application;
 
+// Makes the framework's controls known by class name to the layout reader.
+void RegisterFrameworkClasses();
+
 // The framework's plain message box: the application title as caption, one OK button.
 void ShowMessage(const std::string& text);

@@ -476,13 +476,19 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return TRUE;
       }
       break;
-    case WM_SIZE: {
+    case WM_WINDOWPOSCHANGED: {
+      // Keep the object's bounds what the window really has (the user, the system or a
+      // layout may have moved it), without echoing the change back to the window.
       LRESULT r = DefaultHandler(msg, wParam, lParam);
       RECT wr;
       GetWindowRect(handle_, &wr);
       if (Parent()) MapWindowPoints(nullptr, Parent()->Handle(), reinterpret_cast<POINT*>(&wr), 2);
-      TControl::SetBounds(Parent() ? wr.left : Left(), Parent() ? wr.top : Top(), wr.right - wr.left, wr.bottom - wr.top);
-      AlignControls();
+      bool resized = wr.right - wr.left != Width() || wr.bottom - wr.top != Height();
+      left_ = wr.left;
+      top_ = wr.top;
+      width_ = wr.right - wr.left;
+      height_ = wr.bottom - wr.top;
+      if (resized) AlignControls();
       return r;
     }
     default:

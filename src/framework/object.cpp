@@ -71,7 +71,7 @@ const TPropInfo* TClassInfo::FindProp(std::string_view propName) const {
   return nullptr;
 }
 
-void RegisterClass(const TClassInfo& info) {
+void RegisterComponentClass(const TClassInfo& info) {
   Registry& r = registry();
   std::lock_guard<std::mutex> guard(r.lock);
   r.byName[info.name] = &info;
@@ -86,7 +86,7 @@ const TClassInfo* FindClass(std::string_view name) {
 
 const TClassInfo& nv_detail::MakeClass(TClassInfo info) {
   const TClassInfo* rec = new TClassInfo(info);  // lives as long as the process
-  RegisterClass(*rec);
+  RegisterComponentClass(*rec);
   return *rec;
 }
 

@@ -30,7 +30,7 @@ struct TClassInfo {
 };
 
 // The registry of classes by name (case-insensitive, as class names are compared).
-void RegisterClass(const TClassInfo& info);
+void RegisterComponentClass(const TClassInfo& info);
 const TClassInfo* FindClass(std::string_view name);
 
 class TObject {

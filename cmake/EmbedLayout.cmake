@@ -1,0 +1,22 @@
+# Turns a layout source (UTF-8) into the stored form the program carries: every {@file@}
+# becomes the hexadecimal bytes of that file, and the text is converted to GBK.
+#   cmake -DIN=layout -DOUT=file -P EmbedLayout.cmake
+get_filename_component(dir ${IN} DIRECTORY)
+file(READ ${IN} text)
+string(REGEX MATCHALL "{@[^@\n ]+@}" refs "${text}")
+list(REMOVE_DUPLICATES refs)
+foreach(ref ${refs})
+  string(REGEX REPLACE "^{@(.*)@}$" "\\1" name "${ref}")
+  if(NOT EXISTS ${dir}/${name})
+    message(FATAL_ERROR "${IN}: ${name} not found")
+  endif()
+  file(READ ${dir}/${name} hex HEX)
+  string(REGEX REPLACE "([0-9a-f]{128})" "\\1\n    " hex "${hex}")
+  string(REPLACE "${ref}" "{\n    ${hex}}" text "${text}")
+endforeach()
+file(WRITE ${OUT}.utf8 "${text}")
+execute_process(COMMAND iconv -f UTF-8 -t GB18030 ${OUT}.utf8 OUTPUT_FILE ${OUT} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "iconv failed on ${IN}")
+endif()
+file(REMOVE ${OUT}.utf8)
