@@ -102,7 +102,10 @@ void TApplication::HandleException(Exception* e) {
   if (handlingException_) return;  // a failure while showing a failure: don't recurse
   handlingException_ = true;
   try {
-    ShowException(e);
+    if (OnException)
+      OnException(e);
+    else
+      ShowException(e);
   } catch (...) {
   }
   handlingException_ = false;

@@ -39,6 +39,8 @@ class TApplication : public TWinControl {
   // Called for every exception that reaches a window procedure or event handler. They are
   // real, out-of-line functions: the exception reporter diverts them to its own pipeline.
   __attribute__((noinline)) void HandleException(Exception* e);
+  // When set, HandleException hands exceptions here instead of showing them.
+  std::function<void(Exception*)> OnException;
   __attribute__((noinline)) void ShowException(Exception* e);
 
   // A system message box owned by the application window.

@@ -1,0 +1,251 @@
+// The framework's windows under Wine: real windows, real messages.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <thread>
+
+#include "framework/application_win32.h"
+#include "framework/forms_win32.h"
+#include "framework/image_win32.h"
+#include "framework/message_form_win32.h"
+#include "framework/status_bar_win32.h"
+#include "framework/std_controls_win32.h"
+#include "framework/streams.h"
+
+namespace {
+
+class TTestForm : public TForm {
+  NV_CLASS(TTestForm)
+ public:
+  explicit TTestForm(TComponent* owner) : TForm(owner) {}
+  TNotifyEvent MethodAddress(const std::string& name) override {
+    if (name == "ButtonClick") return [this](TObject*) { ++buttonClicks; };
+    if (name == "ListClick") return [this](TObject*) { ++listClicks; };
+    if (name == "Fails") return [](TObject*) { throw EConvertError("bad input"); };
+    if (name == "FormCreate") return [this](TObject*) { created = true; };
+    return nullptr;
+  }
+  int buttonClicks = 0, listClicks = 0;
+  bool created = false;
+};
+
+const char kLayout[] = R"(object TestForm: TTestForm
+  Caption = 'Test'
+  ClientWidth = 300
+  ClientHeight = 200
+  BorderStyle = bsSingle
+  BorderIcons = [biSystemMenu]
+  Font.Name = '宋体'
+  Font.Height = -12
+  OnCreate = FormCreate
+  object Box: TGroupBox
+    Left = 0
+    Top = 0
+    Width = 150
+    Height = 120
+    Caption = '组'
+    TabOrder = 1
+    object Name: TLabel
+      Left = 5
+      Top = 20
+      Caption = 'IP名称'
+    end
+    object Edit: TEdit
+      Left = 50
+      Top = 16
+      Width = 90
+      Height = 20
+      TabOrder = 1
+    end
+    object List: TListBox
+      Left = 5
+      Top = 40
+      Width = 140
+      Height = 70
+      Items.Strings = ('a' 'b')
+      TabOrder = 0
+      OnClick = ListClick
+    end
+  end
+  object Ok: TButton
+    Left = 160
+    Top = 10
+    Width = 70
+    Height = 24
+    Caption = '保存'
+    TabOrder = 0
+    OnClick = ButtonClick
+  end
+  object Bad: TButton
+    Left = 160
+    Top = 40
+    Width = 70
+    Height = 24
+    Caption = 'Bad'
+    Font.Name = 'MS Sans Serif'
+    Font.Height = -11
+    ParentFont = False
+    TabOrder = 2
+    OnClick = Fails
+  end
+  object Banner: TImage
+    Left = 0
+    Top = 150
+    Width = 300
+    Height = 30
+    Align = alBottom
+  end
+  object Bar: TStatusBar
+    Left = 0
+    Top = 180
+    Width = 300
+    Height = 20
+    Panels = < item Width = 50 Text = '状态' end >
+  end
+end
+)";
+
+std::string ClassOf(HWND h) {
+  char name[64] = {};
+  GetClassNameA(h, name, sizeof name);
+  return name;
+}
+
+std::string TextOf(HWND h) {
+  char text[256] = {};
+  SendMessageA(h, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+class FrameworkWin32 : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterComponentClass(TTestForm::StaticClass());
+    app = new TApplication(nullptr);
+    app->SetTitle("Netvosk--免费版");
+    app->OnException = [this](Exception* e) { errors.push_back(e->ClassName() + ": " + e->Message()); };
+    form = app->CreateForm<TTestForm>();
+    form->LoadLayoutText(kLayout);
+    form->Show();
+  }
+  void TearDown() override { delete app; }
+  template <class T>
+  T* Find(const char* name) { return dynamic_cast<T*>(form->FindComponent(name)); }
+
+  TApplication* app = nullptr;
+  TTestForm* form = nullptr;
+  std::vector<std::string> errors;
+};
+
+}  // namespace
+NV_DEFINE_COMPONENT(TTestForm, TForm, nullptr)
+
+TEST_F(FrameworkWin32, WindowsCarryFrameworkClassNamesAndTexts) {
+  EXPECT_TRUE(form->created);
+  EXPECT_EQ(ClassOf(form->Handle()), "TTestForm");
+  EXPECT_EQ(ClassOf(app->Handle()), "TApplication");
+  EXPECT_EQ(GetWindow(form->Handle(), GW_OWNER), app->Handle());
+  HWND label = Find<TLabel>("Name")->Handle();
+  EXPECT_EQ(ClassOf(label), "TLabel");
+  EXPECT_EQ(TextOf(label), "IP名称");
+  EXPECT_EQ(GetParent(label), Find<TGroupBox>("Box")->Handle());
+  EXPECT_EQ(ClassOf(Find<TButton>("Ok")->Handle()), "TButton");
+  EXPECT_EQ(ClassOf(Find<TListBox>("List")->Handle()), "TListBox");
+  EXPECT_TRUE(GetWindowLongA(Find<TButton>("Ok")->Handle(), GWL_STYLE) & WS_CLIPSIBLINGS);
+  RECT client;
+  GetClientRect(form->Handle(), &client);
+  EXPECT_EQ(client.right, 300);
+  EXPECT_EQ(client.bottom, 200);
+  // Layout lines reach the list window.
+  EXPECT_EQ(SendMessageA(Find<TListBox>("List")->Handle(), LB_GETCOUNT, 0, 0), 2);
+  // Bottom-aligned controls stack up from the bottom edge.
+  EXPECT_EQ(Find<TStatusBar>("Bar")->Top(), 180);
+  EXPECT_EQ(Find<TImage>("Banner")->Top(), 150);
+}
+
+TEST_F(FrameworkWin32, FontsFollowTheParentUnlessSetOnTheControl) {
+  EXPECT_EQ(Find<TLabel>("Name")->Font()->Name(), "宋体");
+  EXPECT_EQ(Find<TButton>("Ok")->Font()->Height(), -12);
+  EXPECT_EQ(Find<TButton>("Bad")->Font()->Name(), "MS Sans Serif");
+  form->Font()->SetHeight(-16);
+  EXPECT_EQ(Find<TButton>("Ok")->Font()->Height(), -16);
+  EXPECT_EQ(Find<TButton>("Bad")->Font()->Height(), -11);
+}
+
+TEST_F(FrameworkWin32, NotificationsReachTheirControls) {
+  SendMessageA(Find<TButton>("Ok")->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(form->buttonClicks, 1);
+  // A selection change as the list box reports it to its parent.
+  HWND list = Find<TListBox>("List")->Handle();
+  SendMessageA(list, LB_SETCURSEL, 1, 0);
+  SendMessageA(GetParent(list), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(list));
+  EXPECT_EQ(form->listClicks, 1);
+  EXPECT_EQ(Find<TListBox>("List")->ItemIndex(), 1);
+  Find<TListBox>("List")->Items()->Delete(0);
+  EXPECT_EQ(SendMessageA(list, LB_GETCOUNT, 0, 0), 1);
+  EXPECT_THROW(Find<TListBox>("List")->Items()->Delete(5), EListError);
+}
+
+TEST_F(FrameworkWin32, ExceptionInAHandlerGoesToTheApplication) {
+  SendMessageA(Find<TButton>("Bad")->Handle(), BM_CLICK, 0, 0);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_EQ(errors[0], "EConvertError: bad input");
+  EXPECT_TRUE(IsWindow(form->Handle()));
+}
+
+TEST_F(FrameworkWin32, TabOrderWalksContainersDepthFirst) {
+  auto* ok = Find<TButton>("Ok");
+  auto* list = Find<TListBox>("List");
+  auto* edit = Find<TEdit>("Edit");
+  auto* bad = Find<TButton>("Bad");
+  EXPECT_EQ(form->FindNextControl(nullptr, true), ok);
+  EXPECT_EQ(form->FindNextControl(ok, true), list);
+  EXPECT_EQ(form->FindNextControl(list, true), edit);
+  EXPECT_EQ(form->FindNextControl(edit, true), bad);
+  EXPECT_EQ(form->FindNextControl(bad, true), ok);
+  EXPECT_EQ(form->FindNextControl(ok, false), bad);
+}
+
+TEST_F(FrameworkWin32, MessageFormShowsTextAndClosesOnOk) {
+  // A second thread plays the user: finds the message window, reads it, presses OK.
+  std::string seenCaption, seenText, seenClass;
+  std::thread user([&] {
+    for (int i = 0; i < 200; ++i) {
+      HWND box = FindWindowA("TMessageForm", nullptr);
+      if (box && IsWindowVisible(box)) {
+        char buf[256];
+        GetWindowTextA(box, buf, sizeof buf);
+        seenCaption = buf;
+        HWND label = FindWindowExA(box, nullptr, "TLabel", nullptr);
+        seenText = label ? TextOf(label) : "";
+        HWND ok = FindWindowExA(box, nullptr, "TButton", nullptr);
+        seenClass = ok ? TextOf(ok) : "";
+        if (ok) PostMessageA(ok, BM_CLICK, 0, 0);
+        return;
+      }
+      Sleep(25);
+    }
+  });
+  ShowMessage("设置完成");
+  user.join();
+  EXPECT_EQ(seenCaption, "Netvosk--免费版");
+  EXPECT_EQ(seenText, "设置完成");
+  EXPECT_EQ(seenClass, "OK");
+  EXPECT_TRUE(IsWindowEnabled(form->Handle()));  // the owner is enabled again
+}
+
+TEST(Picture, DecodesGifAndRefusesGarbage) {
+  std::string path = std::string("Z:") + NV_SOURCE_DIR + "/resources/app/banner.gif";
+  std::vector<uint8_t> gif = ReadFileBytes(path);
+  TPicture p;
+  p.LoadGif(gif.data(), gif.size(), RGB(0, 0, 0));
+  EXPECT_EQ(p.Width(), 466);
+  EXPECT_EQ(p.Height(), 53);
+  EXPECT_NE(p.Handle(), nullptr);
+  std::vector<uint8_t> bad(gif.begin(), gif.begin() + 40);
+  EXPECT_THROW(p.LoadGif(bad.data(), bad.size(), 0), EInvalidGraphic);
+  EXPECT_THROW(p.LoadGif(reinterpret_cast<const uint8_t*>("nonsense"), 8, 0), EInvalidGraphic);
+  EXPECT_EQ(p.Width(), 466);  // a failed load keeps the picture it had
+}
