@@ -1,0 +1,119 @@
+// Measures start-up to first paint of GUI programs under Wine.
+//
+//   startup_timer <runs> <exe> <class> <caption> [<exe> <class> <caption> ...]
+//
+// Each run starts the program and polls (every millisecond, high-resolution timer) until a
+// visible top-level window of that class and caption exists whose update region, and that of
+// every visible child, is empty: the program has handled the paint messages its window got
+// when it was shown, so the window has been painted once, completely. The programs take
+// turns run by run, so that the machine's load weighs on each alike. Prints every run, then
+// per program the median and the peak working set.
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "e2e/driver/driver.h"
+
+namespace {
+
+double Now() {
+  static LARGE_INTEGER freq = [] {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return f;
+  }();
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+bool NeedsPaint(HWND w) {
+  if (GetUpdateRect(w, nullptr, FALSE)) return true;
+  for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+    if (IsWindowVisible(c) && NeedsPaint(c)) return true;
+  return false;
+}
+
+struct Target {
+  std::string exe, cls, caption;
+  std::vector<double> ms;
+  SIZE_T peak = 0;
+};
+
+// One launch; negative on failure.
+double RunOnce(Target& t) {
+  std::string dir = t.exe.substr(0, t.exe.find_last_of('\\'));
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::string cmd = "\"" + t.exe + "\"";
+  double start = Now();
+  if (!CreateProcessA(t.exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                      &si, &pi))
+    return -1;
+  double painted = -1;
+  HWND main = nullptr;
+  while (Now() - start < 30000) {
+    if (!main) {
+      for (HWND w : nvdrv::TopWindows(pi.dwProcessId, t.cls))
+        if (nvdrv::Text(w) == t.caption) main = w;
+    }
+    if (main && !NeedsPaint(main)) {
+      painted = Now() - start;
+      break;
+    }
+    if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;
+  }
+  PROCESS_MEMORY_COUNTERS mem{};
+  if (GetProcessMemoryInfo(pi.hProcess, &mem, sizeof mem))
+    t.peak = std::max(t.peak, mem.PeakWorkingSetSize);
+  if (main) PostMessageA(main, WM_CLOSE, 0, 0);
+  if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+  WaitForSingleObject(pi.hProcess, 5000);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return painted;
+}
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return -1;
+  std::sort(v.begin(), v.end());
+  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 5 || (argc - 2) % 3 != 0) {
+    std::fprintf(stderr, "usage: startup_timer runs exe class caption [exe class caption ...]\n");
+    return 2;
+  }
+  timeBeginPeriod(1);
+  int runs = std::max(1, std::atoi(argv[1]));
+  std::vector<Target> targets;
+  for (int i = 2; i + 2 < argc; i += 3) targets.push_back({argv[i], argv[i + 1], argv[i + 2], {}, 0});
+
+  for (Target& t : targets) RunOnce(t);  // warm-up: disk cache, wineserver, fonts
+  for (int r = 0; r < runs; ++r) {
+    for (Target& t : targets) {
+      double ms = RunOnce(t);
+      std::printf("run %2d  %-40s %8.1f ms\n", r + 1, t.exe.c_str(), ms);
+      if (ms >= 0) t.ms.push_back(ms);
+    }
+  }
+  int failed = 0;
+  for (Target& t : targets) {
+    std::printf("median  %-40s %8.1f ms  (%zu of %d runs)  peak working set %zu KB\n",
+                t.exe.c_str(), Median(t.ms), t.ms.size(), runs,
+                static_cast<size_t>(t.peak / 1024));
+    if (t.ms.empty()) ++failed;
+  }
+  if (targets.size() >= 2 && Median(targets[1].ms) > 0)
+    std::printf("ratio   %.2f\n", Median(targets[0].ms) / Median(targets[1].ms));
+  timeEndPeriod(1);
+  return failed ? 1 : 0;
+}
