@@ -86,8 +86,8 @@ inline TSkinRect FrameRect(const TSkinBitmap& pic, bool stacked, int count, int 
   return FrameRect(pic.Width(), pic.Height(), stacked, count, frame);
 }
 
-// Nearest-pixel stretch (what GDI's colour-on-colour mode does) of src's part into dst's
-// part. Parts are clipped to their bitmaps; the mapping follows the unclipped target part.
+// Nearest-pixel stretch of src's part into dst's part, picking the pixels GDI's
+// colour-on-colour mode picks. Parts are clipped to their bitmaps; the mapping follows the unclipped target part.
 void StretchCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& dst,
                  const TSkinRect& dstPart);
 // Copies src's part at natural size again and again from dstPart's top-left corner until

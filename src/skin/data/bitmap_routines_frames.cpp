@@ -46,6 +46,20 @@ struct TComposer {
 };
 }  // namespace
 
+namespace {
+// Source pixel for target pixel i when s pixels are stretched to d, picked as GDI's
+// colour-on-colour mode picks them (measured under Wine): enlarging samples pixel centres,
+// halves going down; shrinking keeps the last source pixel of each span along a row and the
+// nearest span start down a column.
+int StretchIndex(int i, int s, int d, bool vertical) {
+  const int64_t I = i, S = s, D = d;
+  if (d == s) return i;
+  if (d > s) return int(((2 * I + 1) * S + 2 * D - 1) / (2 * D) - 1);
+  if (vertical) return int((2 * I * S + D) / (2 * D));
+  return int((2 * (I + 1) * S + D) / (2 * D) - 1);
+}
+}  // namespace
+
 TSkinRect FrameRect(int width, int height, bool stacked, int count, int frame) {
   count = std::max(count, 1);
   frame = std::clamp(frame, 1, count);
@@ -65,17 +79,16 @@ void StretchCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& 
   if (!HasArea(d)) return;
   const int sw = s.Width(), sh = s.Height(), dw = dstPart.Width(), dh = dstPart.Height();
   const int sb = src.BytesPerPixel(), db = dst.BytesPerPixel(), n = d.Width();
-  // Target pixel i of the part takes source pixel i*sw/dw: GDI's colour-on-colour mapping.
   std::vector<int> xmap;
   if (sw != dw) {
     xmap.resize(size_t(n));
     for (int x = d.Left; x < d.Right; ++x)
-      xmap[size_t(x - d.Left)] = (s.Left + int(int64_t(x - dstPart.Left) * sw / dw)) * sb;
+      xmap[size_t(x - d.Left)] = (s.Left + StretchIndex(x - dstPart.Left, sw, dw, false)) * sb;
   }
   int prevSy = -1;
   const uint8_t* prevRow = nullptr;
   for (int y = d.Top; y < d.Bottom; ++y) {
-    const int sy = s.Top + int(int64_t(y - dstPart.Top) * sh / dh);
+    const int sy = s.Top + StretchIndex(y - dstPart.Top, sh, dh, true);
     uint8_t* out = dst.ScanLine(y) + size_t(d.Left) * db;
     if (sy == prevSy) {
       std::memcpy(out, prevRow, size_t(n) * size_t(db));

@@ -65,7 +65,7 @@ TEST(BuildFramePiece, TargetsSmallerThanTheMarginsDropThem) {
   // 5 < 4 + 4: the side margins go and the whole frame width is stretched; top and
   // bottom (1 + 1 <= 6) stay.
   ExpectMaps(BuildFramePiece({0, 0, 5, 6}, pic, {4, 1, 4, 1}, false, false, 3, 1),
-             {0, 1, 2, 3, 4}, {0, 1, 2, 3, 4, 5});
+             {0, 1, 3, 4, 5}, {0, 1, 2, 3, 4, 5});
   ExpectMaps(BuildFramePiece({0, 0, 6, 1}, pic, {0, 1, 0, 1}, false, false, 3, 1),
              {0, 1, 2, 3, 4, 5}, {0});
 }
@@ -112,19 +112,23 @@ TEST(BuildHorzPiece, CapsAndRepeatedMiddleAtFullHeight) {
   // Too narrow for both caps: the right cap is drawn over the left one.
   ExpectMaps(BuildHorzPiece({0, 0, 3, 2}, pic, false, 1, 1, {2, 0, 2, 0}), {0, 6, 7}, {0, 1});
   // Caps that leave no middle: the frame is stretched whole.
-  ExpectMaps(BuildHorzPiece({0, 0, 4, 2}, pic, false, 1, 1, {4, 0, 4, 0}), {0, 2, 4, 6}, {0, 1});
+  ExpectMaps(BuildHorzPiece({0, 0, 4, 2}, pic, false, 1, 1, {4, 0, 4, 0}), {1, 3, 5, 7}, {0, 1});
 }
 
 TEST(BuildThreePart, StretchesTheMiddleOrTheWholeFrame) {
   TSkinBitmap pic = CoordPicture(16, 2);  // two 8x2 frames; frame 2 spans x 8..15
   ExpectMaps(BuildThreePart({0, 0, 12, 4}, pic, false, 2, 2, {2, 0, 3, 0}),
-             {8, 9, 10, 10, 10, 11, 11, 12, 12, 13, 14, 15}, {0, 0, 1, 1});
+             {8, 9, 10, 10, 11, 11, 11, 12, 12, 13, 14, 15}, {0, 0, 1, 1});
   ExpectMaps(BuildThreePart({0, 0, 6, 1}, pic, false, 2, 2, {2, 0, 3, 0}),
-             {8, 9, 10, 12, 13, 14}, {0});
+             {8, 10, 11, 12, 14, 15}, {0});
 }
 
+// Enlarging samples pixel centres (halves going down); shrinking keeps the last pixel of each
+// span across and the nearest span start down, as GDI's colour-on-colour stretch does.
 TEST(BuildStretchedFrame, NearestPixelOfFrameK) {
-  ExpectMaps(BuildStretchedFrame({0, 0, 3, 3}, CoordPicture(18, 6), 3, 3), {12, 14, 16}, {0, 2, 4});
+  ExpectMaps(BuildStretchedFrame({0, 0, 3, 3}, CoordPicture(18, 6), 3, 3), {13, 15, 17}, {0, 2, 4});
+  ExpectMaps(BuildStretchedFrame({0, 0, 7, 3}, CoordPicture(4, 20), 1, 1), {0, 0, 1, 1, 2, 3, 3},
+             {0, 7, 13});
   ExpectMaps(BuildStretchedFrame({0, 0, 9, 2}, CoordPicture(6, 2), 2, 1), {0, 0, 0, 1, 1, 1, 2, 2, 2},
              {0, 1});
 }
