@@ -93,17 +93,35 @@ void FillGradient(TSkinBitmap& bmp, const TSkinRect& rect, TColor c1, bool verti
                               : GradientLineRange(rect.Left, n, r.Left, r.Right);
   std::span<const TColor> ramp = GradientColors(GradientRamp(n, c1, c2));
   const int bpp = bmp.BytesPerPixel();
-  for (int i = lines.First; i <= lines.Last; ++i) {
-    TColor c = ramp[size_t(i)];
-    uint8_t px[4] = {uint8_t(Blue(c)), uint8_t(Green(c)), uint8_t(Red(c)), 0};
-    if (vertical) {
-      uint8_t* row = bmp.ScanLine(rect.Top + i) + size_t(r.Left) * bpp;
-      for (int x = r.Left; x < r.Right; ++x, row += bpp) std::memcpy(row, px, size_t(bpp));
-    } else {
-      size_t off = size_t(rect.Left + i) * bpp;
-      for (int y = r.Top; y < r.Bottom; ++y) std::memcpy(bmp.ScanLine(y) + off, px, size_t(bpp));
+  auto put = [&](uint8_t* at, TColor c) {
+    at[0] = uint8_t(Blue(c));
+    at[1] = uint8_t(Green(c));
+    at[2] = uint8_t(Red(c));
+    if (bpp == 4) at[3] = 0;
+  };
+  // Fills `bytes` at `at` from the pixel already there, doubling the copied span each time.
+  auto spread = [](uint8_t* at, size_t done, size_t bytes) {
+    while (done < bytes) {
+      size_t k = std::min(done, bytes - done);
+      std::memcpy(at + done, at, k);
+      done += k;
     }
+  };
+  const size_t spanBytes = size_t(r.Width()) * size_t(bpp);
+  if (vertical) {
+    for (int i = lines.First; i <= lines.Last; ++i) {
+      uint8_t* row = bmp.ScanLine(rect.Top + i) + size_t(r.Left) * bpp;
+      put(row, ramp[size_t(i)]);
+      spread(row, size_t(bpp), spanBytes);
+    }
+    return;
   }
+  // Across: every row is the same, so build the first and copy it down.
+  uint8_t* first = bmp.ScanLine(r.Top) + size_t(r.Left) * bpp;
+  for (int i = lines.First; i <= lines.Last; ++i)
+    put(first + size_t(rect.Left + i - r.Left) * bpp, ramp[size_t(i)]);
+  for (int y = r.Top + 1; y < r.Bottom; ++y)
+    std::memcpy(bmp.ScanLine(y) + size_t(r.Left) * bpp, first, spanBytes);
 }
 
 int ColorSaturation(TColor c) {

@@ -51,12 +51,41 @@ namespace {
 // colour-on-colour mode picks them (measured under Wine): enlarging samples pixel centres,
 // halves going down; shrinking keeps the last source pixel of each span along a row and the
 // nearest span start down a column.
+// Each rule is floor((a*i + b) / c) + e; the stepper walks it without dividing per pixel.
+class TStretchStepper {
+ public:
+  TStretchStepper(int s, int d, bool vertical, int first) {
+    const int64_t S = s, D = d;
+    c_ = 2 * D;
+    a_ = 2 * S;
+    if (d == s) {
+      a_ = c_ = 1;
+    } else if (d > s) {
+      b_ = S + 2 * D - 1, e_ = -1;
+    } else if (vertical) {
+      b_ = D;
+    } else {
+      b_ = 2 * S + D, e_ = -1;
+    }
+    const int64_t v = a_ * first + b_;
+    q_ = v / c_;
+    r_ = v % c_;
+    stepQ_ = a_ / c_;
+    stepR_ = a_ % c_;
+  }
+  int Current() const { return int(q_ + e_); }
+  void Next() {
+    q_ += stepQ_;
+    r_ += stepR_;
+    if (r_ >= c_) r_ -= c_, ++q_;
+  }
+
+ private:
+  int64_t a_ = 0, b_ = 0, c_ = 1, e_ = 0, q_ = 0, r_ = 0, stepQ_ = 0, stepR_ = 0;
+};
+
 int StretchIndex(int i, int s, int d, bool vertical) {
-  const int64_t I = i, S = s, D = d;
-  if (d == s) return i;
-  if (d > s) return int(((2 * I + 1) * S + 2 * D - 1) / (2 * D) - 1);
-  if (vertical) return int((2 * I * S + D) / (2 * D));
-  return int((2 * (I + 1) * S + D) / (2 * D) - 1);
+  return TStretchStepper(s, d, vertical, i).Current();
 }
 }  // namespace
 
@@ -79,11 +108,29 @@ void StretchCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& 
   if (!HasArea(d)) return;
   const int sw = s.Width(), sh = s.Height(), dw = dstPart.Width(), dh = dstPart.Height();
   const int sb = src.BytesPerPixel(), db = dst.BytesPerPixel(), n = d.Width();
-  std::vector<int> xmap;
+  // Reused between calls: a frame piece stretches up to nine parts.
+  thread_local std::vector<int> xmap;
+  xmap.clear();
   if (sw != dw) {
     xmap.resize(size_t(n));
-    for (int x = d.Left; x < d.Right; ++x)
-      xmap[size_t(x - d.Left)] = (s.Left + StretchIndex(x - dstPart.Left, sw, dw, false)) * sb;
+    TStretchStepper step(sw, dw, false, d.Left - dstPart.Left);
+    for (int i = 0; i < n; ++i, step.Next()) xmap[size_t(i)] = (s.Left + step.Current()) * sb;
+  }
+  // Pixels that may be moved with four-byte copies (xmap rises, so they come first).
+  int fast3 = 0;
+  if (!xmap.empty()) {
+    const int limit = src.RowStride() - 4;
+    while (fast3 < n - 1 && xmap[size_t(fast3)] <= limit) ++fast3;
+  }
+  // Large 24-bit enlargements repeat each source pixel several times: copy runs.
+  thread_local std::vector<std::pair<int, int>> runs;  // source offset, repeat count
+  runs.clear();
+  if (sb == 3 && db == 3 && dw >= 3 * sw) {
+    for (int i = 0; i < n; ++i)
+      if (runs.empty() || runs.back().first != xmap[size_t(i)])
+        runs.emplace_back(xmap[size_t(i)], 1);
+      else
+        ++runs.back().second;
   }
   int prevSy = -1;
   const uint8_t* prevRow = nullptr;
@@ -99,14 +146,37 @@ void StretchCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& 
       CopyPixels(out, db, row + size_t(s.Left + d.Left - dstPart.Left) * sb, sb, n);
     } else if (sb == 4 && db == 4) {
       for (int i = 0; i < n; ++i) std::memcpy(out + 4 * i, row + xmap[size_t(i)], 4);
+    } else if (!runs.empty()) {
+      uint8_t* o = out;
+      for (const auto& run : runs) {
+        const auto [off, count] = run;
+        // Four copies of the pixel, built in registers (bytes B G R B G R B G | R B G R).
+        const uint8_t* p = row + off;
+        const uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
+        const uint64_t lo = uint64_t(v) | uint64_t(v) << 24 | uint64_t(v) << 48;
+        const uint32_t hi = v >> 16 | v << 8;
+        int k = count;
+        for (; k >= 4; k -= 4, o += 12) {
+          std::memcpy(o, &lo, 8);
+          std::memcpy(o + 8, &hi, 4);
+        }
+        // Four-byte stores spill into the next pixel, which is written next; only the row's
+        // very last pixel must not spill.
+        for (; k > 1; --k, o += 3) std::memcpy(o, &lo, 4);
+        if (k == 1) {
+          std::memcpy(o, &lo, &run == &runs.back() ? 3 : 4);
+          o += 3;
+        }
+      }
+    } else if (sb == 3 && db == 3) {
+      // Four-byte moves, each overwriting the spare byte of the one before; the last pixel,
+      // and any whose fourth byte would lie past the source row, move three bytes.
+      int i = 0;
+      for (; i < fast3; ++i) std::memcpy(out + 3 * i, row + xmap[size_t(i)], 4);
+      for (; i < n; ++i) std::memcpy(out + 3 * i, row + xmap[size_t(i)], 3);
     } else {
       uint8_t* o = out;
-      for (int i = 0; i < n; ++i, o += db) {
-        const uint8_t* p = row + xmap[size_t(i)];
-        o[0] = p[0];
-        o[1] = p[1];
-        o[2] = p[2];
-      }
+      for (int i = 0; i < n; ++i, o += db) std::memcpy(o, row + xmap[size_t(i)], 3);
     }
     prevSy = sy;
     prevRow = out;

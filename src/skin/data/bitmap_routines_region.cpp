@@ -8,16 +8,15 @@ void ScanRegionRects(const TSkinBitmap& pic, int xOffset, int yOffset, int tolBl
                      int tolGreen, int tolRed, TColor key, const TRegionBatchSink& sink) {
   if (pic.Empty()) return;
   key = ResolveColor(key);
-  // One table answers "is this value within the key range" for all three channels at once:
-  // bit 0 blue, bit 1 green, bit 2 red.
-  std::array<uint8_t, 256> inKey{};
-  auto mark = [&](int keyValue, int tolerance, uint8_t bit) {
+  // Per channel: is this value within the key's range.
+  std::array<uint8_t, 256> inBlue{}, inGreen{}, inRed{};
+  auto mark = [](std::array<uint8_t, 256>& table, int keyValue, int tolerance) {
     const long long hi = std::min<long long>(255, (long long)keyValue + tolerance);
-    for (long long v = keyValue; v <= hi; ++v) inKey[size_t(v)] |= bit;
+    for (long long v = keyValue; v <= hi; ++v) table[size_t(v)] = 1;
   };
-  mark((key >> 16) & 0xFF, tolBlue, 1);
-  mark((key >> 8) & 0xFF, tolGreen, 2);
-  mark(key & 0xFF, tolRed, 4);
+  mark(inBlue, (key >> 16) & 0xFF, tolBlue);
+  mark(inGreen, (key >> 8) & 0xFF, tolGreen);
+  mark(inRed, key & 0xFF, tolRed);
 
   const int w = pic.Width(), bpp = pic.BytesPerPixel();
   std::vector<TSkinRect> rects;
@@ -29,16 +28,13 @@ void ScanRegionRects(const TSkinBitmap& pic, int xOffset, int yOffset, int tolBl
     rects.clear();
   };
   for (int y = 0; y < pic.Height(); ++y) {
-    const uint8_t* row = pic.ScanLine(y);
-    auto isKey = [&](int x) {
-      const uint8_t* p = row + size_t(x) * bpp;
-      return (inKey[p[0]] & 1) + (inKey[p[1]] & 2) + (inKey[p[2]] & 4) == 7;
-    };
+    const uint8_t* p = pic.ScanLine(y);
+    auto isKey = [&] { return (inBlue[p[0]] & inGreen[p[1]] & inRed[p[2]]) != 0; };
     for (int x = 0; x < w;) {
-      while (x < w && isKey(x)) ++x;
+      while (x < w && isKey()) ++x, p += bpp;
       if (x == w) break;
       const int start = x;
-      while (x < w && !isKey(x)) ++x;
+      while (x < w && !isKey()) ++x, p += bpp;
       TSkinRect r{start + xOffset, y + yOffset, x + xOffset, y + yOffset + 1};
       if (rects.empty()) {
         bounds = r;

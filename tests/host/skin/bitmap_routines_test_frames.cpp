@@ -156,3 +156,24 @@ TEST(KeyMaskBits, SetsBitsForExactKeyPixelsOnly) {
             (std::vector<uint8_t>{0xC0, 0, 0, 0, 0, 0, 0, 0}));
   EXPECT_TRUE(KeyMaskBits(pic, {5, 0, 5, 2}, kKeyColor, 2).empty());
 }
+
+// The 24-bit fast paths (runs of repeated pixels, four-byte moves) against the plain 32-bit
+// path, with marked pixels on both sides of the target that must survive.
+TEST(StretchCopy, FastPathsAgreeWithThePlainPathAndStayInsideThePart) {
+  for (int sw = 1; sw <= 9; ++sw)
+    for (int dw = 1; dw <= 40; ++dw) {
+      TSkinBitmap s24 = CoordPicture(sw + 2, 2), s32 = CoordPicture(sw + 2, 2, 7, pf32bit);
+      TSkinBitmap d24(dw + 2, 3), d32(dw + 2, 3, pf32bit);
+      for (int y = 0; y < 3; ++y) {
+        d24.SetPixel(0, y, 0xABCDEF);
+        d24.SetPixel(dw + 1, y, 0xABCDEF);
+      }
+      StretchCopy(s24, {1, 0, 1 + sw, 2}, d24, {1, 0, 1 + dw, 3});
+      StretchCopy(s32, {1, 0, 1 + sw, 2}, d32, {1, 0, 1 + dw, 3});
+      for (int y = 0; y < 3; ++y) {
+        ASSERT_EQ(d24.Pixel(0, y), 0xABCDEFu);
+        ASSERT_EQ(d24.Pixel(dw + 1, y), 0xABCDEFu) << sw << "->" << dw;
+        for (int x = 1; x <= dw; ++x) ASSERT_EQ(d24.Pixel(x, y), d32.Pixel(x, y)) << sw << "->" << dw;
+      }
+    }
+}
