@@ -105,6 +105,12 @@ TSkinBitmap BuildFramePiece(const TSkinRect& target, const TSkinBitmap& pic,
 // height. A frame whose caps leave no middle is stretched whole.
 TSkinBitmap BuildHorzPiece(const TSkinRect& target, const TSkinBitmap& pic, bool stacked,
                            int count, int frame, const TSkinRect& margins);
+// The same two compositions into an existing picture whose size is the target's (its
+// contents are replaced), so that repeated paints can reuse one picture.
+void ComposeFramePiece(TSkinBitmap& out, const TSkinBitmap& pic, const TSkinRect& margins,
+                       bool stacked, bool tile, int count, int frame);
+void ComposeHorzPiece(TSkinBitmap& out, const TSkinBitmap& pic, bool stacked, int count,
+                      int frame, const TSkinRect& margins);
 // Frame k (side by side) stretched to the target.
 TSkinBitmap BuildStretchedFrame(const TSkinRect& target, const TSkinBitmap& pic, int count,
                                 int frame);

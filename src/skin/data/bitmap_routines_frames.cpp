@@ -109,7 +109,11 @@ void StretchCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& 
   const int sw = s.Width(), sh = s.Height(), dw = dstPart.Width(), dh = dstPart.Height();
   const int sb = src.BytesPerPixel(), db = dst.BytesPerPixel(), n = d.Width();
   // Reused between calls: a frame piece stretches up to nine parts.
-  thread_local std::vector<int> xmap;
+  // Thread-local storage may be emulated (a call per access): look it up once.
+  thread_local std::vector<int> xmapStore;
+  thread_local std::vector<std::pair<int, int>> runsStore;  // source offset, repeat count
+  std::vector<int>& xmap = xmapStore;
+  std::vector<std::pair<int, int>>& runs = runsStore;
   xmap.clear();
   if (sw != dw) {
     xmap.resize(size_t(n));
@@ -123,7 +127,6 @@ void StretchCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& 
     while (fast3 < n - 1 && xmap[size_t(fast3)] <= limit) ++fast3;
   }
   // Large 24-bit enlargements repeat each source pixel several times: copy runs.
-  thread_local std::vector<std::pair<int, int>> runs;  // source offset, repeat count
   runs.clear();
   if (sb == 3 && db == 3 && dw >= 3 * sw) {
     for (int i = 0; i < n; ++i)
@@ -202,16 +205,20 @@ void TileCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& dst
   }
 }
 
-TSkinBitmap BuildFramePiece(const TSkinRect& target, const TSkinBitmap& pic,
-                            const TSkinRect& margins, bool stacked, bool tile, int count,
-                            int frame) {
-  if (target.Inverted() || pic.Empty()) return {};
-  const int w = target.Width(), h = target.Height();
-  TSkinBitmap out(w, h, pic.PixelFormat());
-  if (out.Empty()) return out;
+namespace {
+// Black, as a fresh picture is, so that parts a frame cannot supply look the same whether a
+// picture is new or reused.
+void Clear(TSkinBitmap& out) {
+  const size_t bytes = size_t(out.Width()) * size_t(out.BytesPerPixel());
+  for (int y = 0; y < out.Height(); ++y) std::memset(out.ScanLine(y), 0, bytes);
+}
+
+void ComposeFramePieceInto(TSkinBitmap& out, const TSkinBitmap& pic, const TSkinRect& margins,
+                           bool stacked, bool tile, int count, int frame) {
+  const int w = out.Width(), h = out.Height();
   const TSkinRect f = FrameRect(pic, stacked, count, frame);
   const int F = f.Width(), G = f.Height();
-  if (F <= 0 || G <= 0) return out;
+  if (F <= 0 || G <= 0) return;
   int l = std::max(margins.Left, 0), t = std::max(margins.Top, 0);
   int r = std::max(margins.Right, 0), b = std::max(margins.Bottom, 0);
   if (w < l + r) l = r = 0;
@@ -231,24 +238,20 @@ TSkinBitmap BuildFramePiece(const TSkinRect& target, const TSkinBitmap& pic,
   if (r > 0 && b > 0) c.Stretch(F - r, G - b, F, G, {w - r, h - b, w, h});
   if (r > 0) c.Stretch(F - r, t, F, G - b, {w - r, t, w, h - b});
   if (b > 0) c.Stretch(l, G - b, F - r, G, {l, h - b, w - r, h});
-  return out;
 }
 
-TSkinBitmap BuildHorzPiece(const TSkinRect& target, const TSkinBitmap& pic, bool stacked,
-                           int count, int frame, const TSkinRect& margins) {
-  if (target.Inverted() || pic.Empty()) return {};
-  const int w = target.Width(), h = target.Height();
-  TSkinBitmap out(w, h, pic.PixelFormat());
-  if (out.Empty()) return out;
+void ComposeHorzPieceInto(TSkinBitmap& out, const TSkinBitmap& pic, bool stacked, int count,
+                          int frame, const TSkinRect& margins) {
+  const int w = out.Width(), h = out.Height();
   const TSkinRect f = FrameRect(pic, stacked, count, frame);
   const int F = f.Width(), G = f.Height();
-  if (F <= 0 || G <= 0) return out;
+  if (F <= 0 || G <= 0) return;
   const int l = std::max(margins.Left, 0), r = std::max(margins.Right, 0);
   const int mid = F - l - r;
   const TComposer c{pic, f, out};
   if (mid <= 0) {
     c.Stretch(0, 0, F, G, {0, 0, w, h});
-    return out;
+    return;
   }
   c.Stretch(0, 0, l, G, {0, 0, l, h});
   // The middle is stretched once and then repeated; the right cap covers any overflow.
@@ -257,7 +260,38 @@ TSkinBitmap BuildHorzPiece(const TSkinRect& target, const TSkinBitmap& pic, bool
     TileCopy(out, {l, 0, std::min(l + mid, w), h}, out, {l + mid, 0, w - r, h});
   }
   c.Stretch(F - r, 0, F, G, {w - r, 0, w, h});
+}
+}  // namespace
+
+TSkinBitmap BuildFramePiece(const TSkinRect& target, const TSkinBitmap& pic,
+                            const TSkinRect& margins, bool stacked, bool tile, int count,
+                            int frame) {
+  if (target.Inverted() || pic.Empty()) return {};
+  TSkinBitmap out(target.Width(), target.Height(), pic.PixelFormat());
+  if (!out.Empty()) ComposeFramePieceInto(out, pic, margins, stacked, tile, count, frame);
   return out;
+}
+
+void ComposeFramePiece(TSkinBitmap& out, const TSkinBitmap& pic, const TSkinRect& margins,
+                       bool stacked, bool tile, int count, int frame) {
+  if (out.Empty() || pic.Empty()) return;
+  Clear(out);
+  ComposeFramePieceInto(out, pic, margins, stacked, tile, count, frame);
+}
+
+TSkinBitmap BuildHorzPiece(const TSkinRect& target, const TSkinBitmap& pic, bool stacked,
+                           int count, int frame, const TSkinRect& margins) {
+  if (target.Inverted() || pic.Empty()) return {};
+  TSkinBitmap out(target.Width(), target.Height(), pic.PixelFormat());
+  if (!out.Empty()) ComposeHorzPieceInto(out, pic, stacked, count, frame, margins);
+  return out;
+}
+
+void ComposeHorzPiece(TSkinBitmap& out, const TSkinBitmap& pic, bool stacked, int count,
+                      int frame, const TSkinRect& margins) {
+  if (out.Empty() || pic.Empty()) return;
+  Clear(out);
+  ComposeHorzPieceInto(out, pic, stacked, count, frame, margins);
 }
 
 TSkinBitmap BuildStretchedFrame(const TSkinRect& target, const TSkinBitmap& pic, int count,

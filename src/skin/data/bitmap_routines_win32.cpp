@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -11,18 +12,96 @@ constexpr DWORD kRopDest = 0x00AA0029;
 
 bool Inverted(const RECT& r) { return r.right < r.left || r.bottom < r.top; }
 
-// The picture's DIB section selected into a memory DC, for use as a blit source or target.
-class TPictureDC {
+// Memory DCs kept for reuse: making one costs far more than a small blit (a fifth of a
+// millisecond under Wine). Each thread keeps its own; they are deleted when it ends.
+class TDCPool {
  public:
-  TPictureDC(HDC compatibleWith, const TSkinBitmap& pic)
-      : dc_(compatibleWith), select_(dc_.Get(), static_cast<HBITMAP>(pic.DibHandle())) {}
-  HDC Get() const { return dc_.Get(); }
-  bool Ok() const { return dc_ && select_.Ok(); }
+  ~TDCPool() {
+    for (HDC dc : free_) DeleteDC(dc);
+  }
+  HDC Acquire() {
+    if (free_.empty()) return CreateCompatibleDC(nullptr);
+    HDC dc = free_.back();
+    free_.pop_back();
+    return dc;
+  }
+  void Return(HDC dc) {
+    if (!dc) return;
+    if (free_.size() < 4) {
+      free_.push_back(dc);
+    } else {
+      DeleteDC(dc);
+    }
+  }
 
  private:
-  TMemoryDC dc_;
-  TSelectObject select_;
+  std::vector<HDC> free_;
 };
+TDCPool& DCPool() {
+  thread_local TDCPool pool;
+  return pool;
+}
+
+// A pooled memory DC with one bitmap selected for the owner's lifetime.
+class TPooledDC {
+ public:
+  explicit TPooledDC(HBITMAP bmp)
+      : pool_(DCPool()), dc_(pool_.Acquire()), old_(dc_ && bmp ? SelectObject(dc_, bmp) : nullptr) {}
+  ~TPooledDC() {
+    if (Ok()) SelectObject(dc_, old_);
+    pool_.Return(dc_);
+  }
+  TPooledDC(const TPooledDC&) = delete;
+  TPooledDC& operator=(const TPooledDC&) = delete;
+  HDC Get() const { return dc_; }
+  bool Ok() const { return dc_ && old_ && old_ != HGDI_ERROR; }
+
+ private:
+  TDCPool& pool_;
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
+// The picture's DIB section selected into a memory DC, for use as a blit source or target.
+class TPictureDC : public TPooledDC {
+ public:
+  TPictureDC(HDC, const TSkinBitmap& pic) : TPooledDC(static_cast<HBITMAP>(pic.DibHandle())) {}
+};
+
+// Composition pictures kept per size for reuse: a new DIB section, with its first-touch page
+// faults, costs several times the composition itself. Small pieces only; larger ones are
+// made for the call.
+constexpr int kScratchPixels = 1 << 18;
+constexpr size_t kScratchEntries = 8;
+struct TScratch {
+  TSkinBitmap bmp;
+  unsigned lastUse = 0;
+};
+TSkinBitmap& ScratchPicture(int w, int h, TPixelFormat pf) {
+  thread_local std::vector<TScratch> cache;
+  thread_local TSkinBitmap large;
+  thread_local unsigned clock = 0;
+  if (int64_t(w) * h > kScratchPixels) {
+    large = TSkinBitmap(w, h, pf);
+    return large;
+  }
+  std::vector<TScratch>& c = cache;
+  ++clock;
+  for (TScratch& e : c)
+    if (e.bmp.Width() == w && e.bmp.Height() == h && e.bmp.PixelFormat() == pf) {
+      e.lastUse = clock;
+      return e.bmp;
+    }
+  if (c.size() < kScratchEntries) {
+    c.push_back({TSkinBitmap(w, h, pf), clock});
+    return c.back().bmp;
+  }
+  TScratch& oldest = *std::min_element(c.begin(), c.end(), [](const TScratch& a, const TScratch& b) {
+    return a.lastUse < b.lastUse;
+  });
+  oldest = {TSkinBitmap(w, h, pf), clock};
+  return oldest.bmp;
+}
 
 bool IsNtFamily() { return (GetVersion() & 0x80000000u) == 0; }
 
@@ -97,16 +176,20 @@ TGdiRegion BitmapToRegion(const TSkinBitmap& pic, int xOffset, int yOffset, int 
 void DrawFramePiece(HDC dc, const RECT& rect, const TSkinBitmap& pic, bool stacked, bool tile,
                     bool transparent, int count, int frame, const TSkinRect& margins) {
   if (!dc || Inverted(rect) || pic.Empty()) return;
-  TSkinBitmap piece = BuildFramePiece({0, 0, rect.right - rect.left, rect.bottom - rect.top}, pic,
-                                      margins, stacked, tile, count, frame);
+  const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  if (w <= 0 || h <= 0) return;
+  TSkinBitmap& piece = ScratchPicture(w, h, pic.PixelFormat());
+  ComposeFramePiece(piece, pic, margins, stacked, tile, count, frame);
   DrawComposed(dc, rect.left, rect.top, piece, transparent);
 }
 
 void DrawHorzPiece(HDC dc, const RECT& rect, const TSkinBitmap& pic, bool stacked,
                    bool transparent, int count, int frame, const TSkinRect& margins) {
   if (!dc || Inverted(rect) || pic.Empty()) return;
-  TSkinBitmap piece = BuildHorzPiece({0, 0, rect.right - rect.left, rect.bottom - rect.top}, pic,
-                                     stacked, count, frame, margins);
+  const int w = rect.right - rect.left, h = rect.bottom - rect.top;
+  if (w <= 0 || h <= 0) return;
+  TSkinBitmap& piece = ScratchPicture(w, h, pic.PixelFormat());
+  ComposeHorzPiece(piece, pic, stacked, count, frame, margins);
   DrawComposed(dc, rect.left, rect.top, piece, transparent);
 }
 
@@ -124,7 +207,7 @@ void DrawFrameStretched(HDC dc, const RECT& rect, const TSkinBitmap& pic, bool t
     return;
   }
   // Colour-on-colour stretching keeps magenta exact, so the stretched copy masks cleanly.
-  TSkinBitmap stretched(w, h, pic.PixelFormat());
+  TSkinBitmap& stretched = ScratchPicture(w, h, pic.PixelFormat());
   {
     TPictureDC dst(dc, stretched);
     if (!dst.Ok()) return;
@@ -191,26 +274,50 @@ bool DrawTransparentPart(HDC dc, int x, int y, int w, int h, const TSkinBitmap& 
   if (!dc || w <= 0 || h <= 0) return false;
 
   std::vector<uint8_t> bits = KeyMaskBits(pic, {sx, sy, sx + w, sy + h}, key, 2);
-  TGdiBitmap mask(CreateBitmap(w, h, 1, 1, bits.data()));
   TPictureDC src(dc, pic);
-  if (!mask || !src.Ok()) return false;
-
-  if (method == TTransparentMethod::MaskBlt ||
-      (method == TTransparentMethod::Auto && IsNtFamily())) {
+  if (!src.Ok()) return false;
+  // Rows without a key pixel are copied plainly: masking is the slow part, and skin pictures
+  // mostly have their key pixels in a few rows (rounded corners).
+  const size_t stride = bits.size() / size_t(h);
+  auto rowHasKey = [&](int row) {
+    const uint8_t* m = bits.data() + size_t(row) * stride;
+    return std::any_of(m, m + stride, [](uint8_t v) { return v != 0; });
+  };
+  const bool tryMaskBlt = method == TTransparentMethod::MaskBlt ||
+                          (method == TTransparentMethod::Auto && IsNtFamily());
+  TGdiBitmap mask;
+  std::optional<TPooledDC> maskDC;
+  for (int top = 0; top < h;) {
+    const bool keyed = rowHasKey(top);
+    int bottom = top + 1;
+    while (bottom < h && rowHasKey(bottom) == keyed) ++bottom;
+    const int bx = x, by = y + top, bh = bottom - top, bsy = sy + top;
+    if (!keyed) {
+      BitBlt(dc, bx, by, w, bh, src.Get(), sx, bsy, SRCCOPY);
+      top = bottom;
+      continue;
+    }
+    if (!mask) {
+      mask.Reset(CreateBitmap(w, h, 1, 1, bits.data()));
+      if (!mask) return false;
+    }
     // Mask bit set (key colour): foreground operation, keep the destination.
-    if (MaskBlt(dc, x, y, w, h, src.Get(), sx, sy, mask.Get(), 0, 0, MAKEROP4(kRopDest, SRCCOPY)))
-      return true;
+    if (tryMaskBlt &&
+        MaskBlt(dc, bx, by, w, bh, src.Get(), sx, bsy, mask.Get(), 0, top, MAKEROP4(kRopDest, SRCCOPY))) {
+      top = bottom;
+      continue;
+    }
     if (method == TTransparentMethod::MaskBlt) return false;
+    // dest ^ src, and with the mask (white where the key is), ^ src again: the key keeps the
+    // destination, everything else becomes the source.
+    if (!maskDC) maskDC.emplace(mask.Get());
+    if (!maskDC->Ok()) return false;
+    TDCColors colors(dc, RGB(255, 255, 255), RGB(0, 0, 0));
+    BitBlt(dc, bx, by, w, bh, src.Get(), sx, bsy, SRCINVERT);
+    BitBlt(dc, bx, by, w, bh, maskDC->Get(), 0, top, SRCAND);
+    BitBlt(dc, bx, by, w, bh, src.Get(), sx, bsy, SRCINVERT);
+    top = bottom;
   }
-  // dest ^ src, and with the mask (white where the key is), ^ src again: the key keeps the
-  // destination, everything else becomes the source.
-  TMemoryDC maskDC(dc);
-  if (!maskDC) return false;
-  TSelectObject selectMask(maskDC.Get(), mask.Get());
-  TDCColors colors(dc, RGB(255, 255, 255), RGB(0, 0, 0));
-  BitBlt(dc, x, y, w, h, src.Get(), sx, sy, SRCINVERT);
-  BitBlt(dc, x, y, w, h, maskDC.Get(), 0, 0, SRCAND);
-  BitBlt(dc, x, y, w, h, src.Get(), sx, sy, SRCINVERT);
   return true;
 }
 

@@ -177,3 +177,22 @@ TEST(StretchCopy, FastPathsAgreeWithThePlainPathAndStayInsideThePart) {
       }
     }
 }
+
+TEST(ComposeFramePiece, ReusedPicturesComeOutAsNewOnes) {
+  TSkinBitmap pic = CoordPicture(18, 6);
+  for (const TSkinRect& m : {TSkinRect{2, 2, 2, 2}, TSkinRect{4, 0, 4, 0}}) {
+    TSkinBitmap fresh = BuildFramePiece({0, 0, 12, 6}, pic, m, false, false, 3, 2);
+    TSkinBitmap reused(12, 6);
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 12; ++x) reused.SetPixel(x, y, 0xFFFFFF);
+    ComposeFramePiece(reused, pic, m, false, false, 3, 2);
+    TSkinBitmap horz = BuildHorzPiece({0, 0, 12, 6}, pic, false, 3, 2, m);
+    TSkinBitmap horzReused = fresh.Clone();
+    ComposeHorzPiece(horzReused, pic, false, 3, 2, m);
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 12; ++x) {
+        ASSERT_EQ(reused.Pixel(x, y), fresh.Pixel(x, y)) << x << "," << y;
+        ASSERT_EQ(horzReused.Pixel(x, y), horz.Pixel(x, y)) << x << "," << y;
+      }
+  }
+}

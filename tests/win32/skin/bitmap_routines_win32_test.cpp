@@ -63,15 +63,21 @@ TSkinBitmap KeyedPicture(int w, int h) {
 }  // namespace
 
 TEST(DrawTransparentWin32, KeyPixelsKeepTheDestinationWithBothMethods) {
-  TSkinBitmap pic = KeyedPicture(7, 5);
+  // Keys in every row, and keys in rows 1 and 2 only (plain rows are copied in bands).
+  TSkinBitmap keyedRows = CoordPicture(7, 5);
+  for (int x = 0; x < 7; x += 2) keyedRows.SetPixel(x, 1, uint32_t(kKeyColor));
+  keyedRows.SetPixel(6, 2, uint32_t(kKeyColor));
+  const TSkinBitmap everyRow = KeyedPicture(7, 5);
+  for (const TSkinBitmap* pic : {&everyRow, static_cast<const TSkinBitmap*>(&keyedRows)})
   for (TTransparentMethod m :
        {TTransparentMethod::MaskBlt, TTransparentMethod::ThreeStep, TTransparentMethod::Auto}) {
     TTarget t(12, 10);
-    ASSERT_TRUE(DrawTransparentPart(t.Dc(), 2, 3, 7, 5, pic, 0, 0, kKeyColor, m));
+    ASSERT_TRUE(DrawTransparentPart(t.Dc(), 2, 3, 7, 5, *pic, 0, 0, kKeyColor, m));
     for (int y = 0; y < 10; ++y)
       for (int x = 0; x < 12; ++x) {
         bool inside = x >= 2 && x < 9 && y >= 3 && y < 8;
-        uint32_t want = inside && (x - 2 + y - 3) % 3 != 0 ? pic.Pixel(x - 2, y - 3) : kMarker;
+        uint32_t p = inside ? pic->Pixel(x - 2, y - 3) : 0;
+        uint32_t want = inside && p != uint32_t(kKeyColor) ? p : kMarker;
         ASSERT_EQ(t.Pixel(x, y), want) << int(m) << " at " << x << "," << y;
       }
     // The three-step method restores the DC's colours.
