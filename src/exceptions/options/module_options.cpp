@@ -76,9 +76,9 @@ int byteWidth(TQuillonFieldKind k) {
   }
 }
 
-void writeFields(Writer& w, const TQuillonOptionValues& v) {
+void writeFields(Writer& w, const TQuillonOptionValues& v, uint16_t format) {
   for (const TQuillonFieldInfo& f : QuillonOptionFields()) {
-    if (f.since == 0) continue;
+    if (f.since == 0 || f.since > format) continue;
     switch (f.kind) {
       case TQuillonFieldKind::Str: w.str(f.getString(v)); break;
       case TQuillonFieldKind::Password: w.str(ScramblePassword(f.getString(v), f.name)); break;
@@ -233,11 +233,13 @@ std::string TQuillonModuleOptions::FilterMessage(size_t index) const {
   return index < v_.FilterMessages.size() ? v_.FilterMessages[index] : std::string();
 }
 
-std::vector<uint8_t> TQuillonModuleOptions::StoredForm() const {
+std::vector<uint8_t> TQuillonModuleOptions::StoredForm(uint16_t format) const {
+  if (format < kQuillonOptionsOldestFormat || format > kQuillonOptionsFormat)
+    throw EQuillonOptionsError(Format("Cannot write format %u of the reporter options.", format));
   Writer body;
-  writeFields(body, v_);
+  writeFields(body, v_, format);
   Writer w;
-  w.u16(kQuillonOptionsFormat);
+  w.u16(format);
   w.u32(static_cast<uint32_t>(body.out.size()));
   w.out.insert(w.out.end(), body.out.begin(), body.out.end());
   return std::move(w.out);

@@ -112,7 +112,8 @@ class TQuillonModuleOptions : public TObject {
   // format does not have get their defaults; a newer format's extra fields are skipped.
   void LoadFromStream(TStream& stream);
   void SaveToStream(TStream& stream) const;
-  std::vector<uint8_t> StoredForm() const;
+  // `format` lower than ours writes only the fields that format had (for older readers).
+  std::vector<uint8_t> StoredForm(uint16_t format = kQuillonOptionsFormat) const;
   void LoadFromBytes(const uint8_t* data, size_t size);
 
  protected:
