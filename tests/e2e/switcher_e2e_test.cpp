@@ -121,11 +121,17 @@ class Switcher : public ::testing::Test {
     EXPECT_EQ(*code, 0u);
   }
 
-  bool WaitForLines(const std::vector<std::string>& expected) {
-    return WaitUntil([&] { return ListLines(win_.list) == expected; }, 5s);
+  // Wait for the list or the fields to show what is expected; on failure the message shows
+  // what they show instead.
+  ::testing::AssertionResult WaitForLines(const std::vector<std::string>& expected) {
+    if (WaitUntil([&] { return ListLines(win_.list) == expected; }, 5s))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "list shows " << ::testing::PrintToString(ListLines(win_.list));
   }
-  bool WaitForFields(const std::vector<std::string>& expected) {
-    return WaitUntil([&] { return win_.Fields() == expected; }, 5s);
+  ::testing::AssertionResult WaitForFields(const std::vector<std::string>& expected) {
+    if (WaitUntil([&] { return win_.Fields() == expected; }, 5s))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "fields show " << ::testing::PrintToString(win_.Fields());
   }
   void Select(int line) {
     ASSERT_TRUE(ClickListLine(win_.list, line));

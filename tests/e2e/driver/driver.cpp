@@ -163,18 +163,42 @@ std::vector<HWND> ByPosition(HWND parent, const std::string& cls) {
 void Click(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
 std::vector<std::string> ListLines(HWND list) {
+  // Lines are read as Unicode and converted here: Wine answers an ANSI LB_GETTEXT from
+  // another process with the list's Unicode text, unconverted. In-process lists (the
+  // driver's own test) are read the ANSI way.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list, &pid);
+  const bool wide = pid != GetCurrentProcessId();
+  auto send = [&](UINT msg, WPARAM wp, LPARAM lp) {
+    DWORD_PTR r = 0;
+    if (wide)
+      SendMessageTimeoutW(list, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &r);
+    else
+      SendMessageTimeoutA(list, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &r);
+    return static_cast<LRESULT>(r);
+  };
   std::vector<std::string> lines;
-  DWORD_PTR count = 0;
-  SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &count);
-  for (int i = 0; i < static_cast<int>(count); ++i) {
-    DWORD_PTR len = 0;
-    SendMessageTimeoutA(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 5000, &len);
-    std::string buf(len + 2, '\0');
-    DWORD_PTR got = 0;
-    SendMessageTimeoutA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf.data()),
-                        SMTO_ABORTIFHUNG, 5000, &got);
-    buf.resize(std::min<std::size_t>(got, buf.size()));
-    lines.push_back(buf);
+  LRESULT count = send(LB_GETCOUNT, 0, 0);
+  for (int i = 0; i < count; ++i) {
+    LRESULT len = send(LB_GETTEXTLEN, i, 0);
+    if (len < 0) len = 0;
+    if (wide) {
+      std::wstring buf(len + 16, L'\0');
+      LRESULT got = send(LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf.data()));
+      buf.resize(std::clamp<LRESULT>(got, 0, static_cast<LRESULT>(buf.size())));
+      int n = WideCharToMultiByte(CP_ACP, 0, buf.data(), static_cast<int>(buf.size()), nullptr, 0,
+                                  nullptr, nullptr);
+      std::string text(n > 0 ? n : 0, '\0');
+      if (n > 0)
+        WideCharToMultiByte(CP_ACP, 0, buf.data(), static_cast<int>(buf.size()), text.data(), n,
+                            nullptr, nullptr);
+      lines.push_back(text);
+    } else {
+      std::string buf(len * 2 + 16, '\0');  // a length in characters may undercount bytes
+      LRESULT got = send(LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf.data()));
+      buf.resize(std::clamp<LRESULT>(got, 0, static_cast<LRESULT>(buf.size())));
+      lines.push_back(buf);
+    }
   }
   return lines;
 }
