@@ -196,3 +196,39 @@ TEST(ComposeFramePiece, ReusedPicturesComeOutAsNewOnes) {
       }
   }
 }
+
+// Margins, frame counts and frame numbers come from skin definitions: whatever they say, the
+// compositions stay inside their pictures (the sanitizers watch the reads and writes) and
+// give pictures of the target's size.
+TEST(Compositions, SurviveArbitrarySkinValues) {
+  uint32_t seed = 12345;
+  auto next = [&](int lo, int hi) {
+    seed = seed * 1103515245u + 12345u;
+    return lo + int((seed >> 8) % uint32_t(hi - lo + 1));
+  };
+  const int odd[] = {-1000000, -7, -1, 0, 1, 2, 3, 5, 17, 64, 1000000};
+  auto value = [&] { return next(0, 3) == 0 ? odd[next(0, 10)] : next(-2, 20); };
+  for (int round = 0; round < 3000; ++round) {
+    TSkinBitmap pic = CoordPicture(next(1, 24), next(1, 24), 7, next(0, 1) ? pf32bit : pf24bit);
+    const TSkinRect target{0, 0, next(-2, 40), next(-2, 40)};
+    const TSkinRect margins{value(), value(), value(), value()};
+    const bool stacked = next(0, 1), tile = next(0, 1);
+    const int count = value(), frame = value();
+    const bool inverted = target.Inverted();
+    for (const TSkinBitmap& b :
+         {BuildFramePiece(target, pic, margins, stacked, tile, count, frame),
+          BuildHorzPiece(target, pic, stacked, count, frame, margins),
+          BuildThreePart(target, pic, stacked, count, frame, margins),
+          BuildStretchedFrame(target, pic, count, frame)}) {
+      if (inverted || target.Width() == 0 || target.Height() == 0) {
+        ASSERT_TRUE(b.Empty());
+      } else {
+        ASSERT_EQ(b.Width(), target.Width());
+        ASSERT_EQ(b.Height(), target.Height());
+      }
+    }
+    ScanRegionRects(pic, value(), value(), value(), value(), value(), value(),
+                    [](std::span<const TSkinRect>, const TSkinRect&) {});
+    KeyMaskBits(pic, {value(), value(), value(), value()}, kKeyColor, value());
+  }
+}
