@@ -45,9 +45,11 @@ class TByteSource {
     }
     return buf_[pos_++];
   }
-  // Hands unread bytes back, so the input ends where decoding stopped reading.
-  void Unread() {
-    if (end_ > pos_) s_.Seek(pos_ - end_, soCurrent);
+  bool AtEnd() const { return eof_; }
+  // Hands the block's unread bytes and `more` already taken back to the input.
+  void Unread(int more) {
+    int64_t back = int64_t(end_ - pos_) + more;
+    if (back > 0) s_.Seek(-back, soCurrent);
     pos_ = end_;
   }
 
@@ -62,19 +64,50 @@ class TByteSource {
 class TByteSink {
  public:
   explicit TByteSink(TStream& s) : s_(s) {}
-  void Flush() {
-    if (n_) s_.WriteBuffer(buf_, n_);
-    n_ = 0;
+  void Write(int n) {
+    if (n) s_.WriteBuffer(buf_, n);
   }
   uint8_t* buf() { return buf_; }
-  int& n() { return n_; }
   static constexpr int kSize = 1 << 16;
 
  private:
   TStream& s_;
   uint8_t buf_[kSize];
-  int n_ = 0;
 };
+
+// One step of the tree update: counts node c and, when it now outranks the next node,
+// swaps it with the last node of smaller count (exchanging subtrees and parent links) and
+// moves c there. The sentinel after the root (0xFFFF) stops every search.
+inline __attribute__((always_inline)) bool CountNode(uint16_t* __restrict freq,
+                                                     int16_t* __restrict son,
+                                                     int16_t* __restrict prnt, int& c) {
+  constexpr int T = TLZH::T;
+  unsigned k = ++freq[c];
+  if (k <= freq[c + 1]) return false;
+  int l = c + 1;
+  while (k > freq[++l]) {
+  }
+  --l;
+  freq[c] = freq[l];
+  freq[l] = uint16_t(k);
+  int i = son[c];
+  prnt[i] = int16_t(l);
+  if (i < T) prnt[i + 1] = int16_t(l);
+  int jj = son[l];
+  son[l] = int16_t(i);
+  prnt[jj] = int16_t(c);
+  if (jj < T) prnt[jj + 1] = int16_t(c);
+  son[c] = int16_t(jj);
+  c = l;
+  return true;
+}
+
+// Walks from leaf c to the root, counting each node.
+inline void UpdatePath(uint16_t* freq, int16_t* son, int16_t* prnt, int c) {
+  c = prnt[c + TLZH::T];
+  do CountNode(freq, son, prnt, c);
+  while ((c = prnt[c]) != 0);
+}
 
 }  // namespace
 
@@ -152,32 +185,8 @@ void TLZH::Reconstruct() {
 }
 
 void TLZH::Update(int c) {
-  uint16_t* freq = t_->freq;
-  int16_t* son = t_->son;
-  int16_t* prnt = t_->prnt;
-  if (freq[R] == MAX_FREQ) Reconstruct();
-  c = prnt[c + T];
-  do {
-    unsigned k = ++freq[c];
-    // The sentinel after the root (0xFFFF) stops the search.
-    if (k > freq[c + 1]) {
-      int l = c + 1;
-      while (k > freq[++l]) {
-      }
-      --l;
-      freq[c] = freq[l];
-      freq[l] = uint16_t(k);
-      int i = son[c];
-      prnt[i] = int16_t(l);
-      if (i < T) prnt[i + 1] = int16_t(l);
-      int jj = son[l];
-      son[l] = int16_t(i);
-      prnt[jj] = int16_t(c);
-      if (jj < T) prnt[jj + 1] = int16_t(c);
-      son[c] = int16_t(jj);
-      c = l;
-    }
-  } while ((c = prnt[c]) != 0);
+  if (t_->freq[R] == MAX_FREQ) Reconstruct();
+  UpdatePath(t_->freq, t_->son, t_->prnt, c);
 }
 
 void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
@@ -210,65 +219,87 @@ void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
 
   TByteSource in(input);
   auto sink = std::make_unique<TByteSink>(output);
-  uint8_t* out = sink->buf();
-  int& outN = sink->n();
+  uint8_t* const outStart = sink->buf();
+  uint8_t* out = outStart;  // kept in a register: a byte store could alias a counter in memory
+  uint16_t* freq = t_->freq;
+  int16_t* prnt = t_->prnt;
 
-  // The bit buffer lives in locals on the hot path; it holds 16 bits, MSB first, and takes
-  // one input byte whenever 8 or fewer are left.
-  unsigned getbuf = 0, getlen = 0;
+  // Bits are taken most significant first, one input byte per refill call. The local buffer
+  // is wider than the 16 bits the stream format needs so that a whole symbol (and its
+  // position) can be decoded between refills; the decoded result is the same.
+  uint64_t bits = 0;  // next bit at the top
+  int nbits = 0;
+  int padded = 0;  // zero bytes supplied past the end of the input
   auto refill = [&] {
-    while (getlen <= 8) {
-      getbuf |= unsigned(in.Get()) << (8 - getlen);
-      getlen += 8;
+    while (nbits <= 56) {
+      int b = in.Get();
+      if (in.AtEnd()) ++padded;
+      bits |= uint64_t(b) << (56 - nbits);
+      nbits += 8;
     }
-  };
-  auto getBit = [&]() -> unsigned {
-    refill();
-    unsigned b = (getbuf >> 15) & 1;
-    getbuf = (getbuf << 1) & 0xFFFF;
-    --getlen;
-    return b;
-  };
-  auto getByte = [&]() -> unsigned {
-    refill();
-    unsigned b = (getbuf >> 8) & 0xFF;
-    getbuf = (getbuf << 8) & 0xFFFF;
-    getlen -= 8;
-    return b;
   };
 
   unsigned r = N - F;
   int64_t count = 0;
   while (count < size) {
+    if (__builtin_expect(nbits < 40, 0)) refill();
     unsigned c = unsigned(son[R]);
-    while (c < unsigned(T)) c = unsigned(son[c + getBit()]);
+    while (c < unsigned(T)) {
+      if (__builtin_expect(nbits == 0, 0)) refill();  // only for trees deeper than the buffer
+      c = unsigned(son[c + unsigned(bits >> 63)]);
+      bits <<= 1;
+      --nbits;
+    }
     c -= T;
-    Update(int(c));
+    if (freq[R] == MAX_FREQ) Reconstruct();
+    UpdatePath(freq, t_->son, prnt, int(c));
     if (c < 256) {
-      out[outN++] = uint8_t(c);
+      *out++ = uint8_t(c);
       text[r] = uint8_t(c);
       r = (r + 1) & (N - 1);
       ++count;
     } else {
-      unsigned pb = getByte();
+      if (nbits < 16) refill();
+      unsigned pb = unsigned(bits >> 56);
+      bits <<= 8;
+      nbits -= 8;
       unsigned pos = unsigned(kPos.code[pb]) << 6;
-      for (int j = kPos.len[pb] - 2; j > 0; --j) pb = (pb << 1) + getBit();
+      int extra = kPos.len[pb] - 2;
+      pb = (pb << extra) | unsigned(bits >> (64 - extra));
+      bits <<= extra;
+      nbits -= extra;
       pos |= pb & 0x3F;
       unsigned i = (r - pos - 1) & (N - 1);
       int64_t len = int64_t(c) - 255 + THRESHOLD;
       if (len > size - count) len = size - count;
-      for (int64_t k = 0; k < len; ++k) {
-        uint8_t b = text[(i + unsigned(k)) & (N - 1)];
-        out[outN++] = b;
-        text[r] = b;
-        r = (r + 1) & (N - 1);
+      unsigned n = unsigned(len);
+      if (i + n <= N && r + n <= N && ((r - i) & (N - 1)) >= n) {
+        // Neither range wraps and the match does not overlap the bytes it writes.
+        std::memcpy(out, text + i, n);
+        std::memcpy(text + r, out, n);
+        out += n;
+        r = (r + n) & (N - 1);
+      } else {
+        for (unsigned k = 0; k < n; ++k) {
+          uint8_t b = text[(i + k) & (N - 1)];
+          *out++ = b;
+          text[r] = b;
+          r = (r + 1) & (N - 1);
+        }
       }
       count += len;
     }
-    if (outN > TByteSink::kSize - F) sink->Flush();
+    if (out - outStart > TByteSink::kSize - F) {
+      sink->Write(int(out - outStart));
+      out = outStart;
+    }
   }
-  sink->Flush();
-  getbuf_ = uint16_t(getbuf);
-  getlen_ = uint8_t(getlen);
-  in.Unread();
+  sink->Write(int(out - outStart));
+  // Keep the stream's view of the state: 16 bits at most, and the whole unread bytes go
+  // back to the input so that it ends where the bit stream did.
+  int unreadBytes = nbits / 8 - padded;
+  if (unreadBytes < 0) unreadBytes = 0;
+  getbuf_ = uint16_t(bits >> 48);
+  getlen_ = uint8_t(nbits % 8 + (nbits >= 8 ? 8 : 0));
+  in.Unread(unreadBytes);
 }
