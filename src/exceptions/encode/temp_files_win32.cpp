@@ -68,6 +68,13 @@ TReportTempFolder::TReportTempFolder() {
   throw EOSError(Format("Cannot create a temporary folder in \"%s\" (error %lu).", base.c_str(), lastError));
 }
 
+std::string TReportTempFolder::FileName(std::string_view name) const {
+  std::string full;
+  full.reserve(path_.size() + name.size());
+  full.append(path_).append(name);
+  return full;
+}
+
 TReportTempFolder::~TReportTempFolder() {
   if (!keep_) Remove();
 }

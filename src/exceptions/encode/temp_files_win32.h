@@ -22,7 +22,7 @@ class TReportTempFolder {
   // The folder, ending with "\".
   const std::string& Path() const { return path_; }
   // The full name of a file in the folder.
-  std::string FileName(std::string_view name) const { return path_ + std::string(name); }
+  std::string FileName(std::string_view name) const;
   // Leaves the folder and its files on disk (copies kept after a failed send).
   void Keep() { keep_ = true; }
   // Deletes the files and the folder now; returns false when something could not be deleted.
