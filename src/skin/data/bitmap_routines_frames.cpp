@@ -108,8 +108,8 @@ void StretchCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& 
   if (!HasArea(d)) return;
   const int sw = s.Width(), sh = s.Height(), dw = dstPart.Width(), dh = dstPart.Height();
   const int sb = src.BytesPerPixel(), db = dst.BytesPerPixel(), n = d.Width();
-  // Reused between calls: a frame piece stretches up to nine parts.
-  // Thread-local storage may be emulated (a call per access): look it up once.
+  // Reused between calls (a frame piece stretches up to nine parts). Thread-local storage
+  // may be emulated, a call per access: look it up once.
   thread_local std::vector<int> xmapStore;
   thread_local std::vector<std::pair<int, int>> runsStore;  // source offset, repeat count
   std::vector<int>& xmap = xmapStore;
@@ -120,12 +120,6 @@ void StretchCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& 
     TStretchStepper step(sw, dw, false, d.Left - dstPart.Left);
     for (int i = 0; i < n; ++i, step.Next()) xmap[size_t(i)] = (s.Left + step.Current()) * sb;
   }
-  // Pixels that may be moved with four-byte copies (xmap rises, so they come first).
-  int fast3 = 0;
-  if (!xmap.empty()) {
-    const int limit = src.RowStride() - 4;
-    while (fast3 < n - 1 && xmap[size_t(fast3)] <= limit) ++fast3;
-  }
   // Large 24-bit enlargements repeat each source pixel several times: copy runs.
   runs.clear();
   if (sb == 3 && db == 3 && dw >= 3 * sw) {
@@ -135,6 +129,13 @@ void StretchCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& 
       else
         ++runs.back().second;
   }
+  // Pixels that may be moved with four-byte copies (xmap rises, so they come first).
+  int fast3 = 0;
+  if (!xmap.empty() && runs.empty()) {
+    const int limit = src.RowStride() - 4;
+    while (fast3 < n - 1 && xmap[size_t(fast3)] <= limit) ++fast3;
+  }
+  const std::pair<int, int>* lastRun = runs.empty() ? nullptr : &runs.back();
   int prevSy = -1;
   const uint8_t* prevRow = nullptr;
   for (int y = d.Top; y < d.Bottom; ++y) {
@@ -167,7 +168,10 @@ void StretchCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& 
         // very last pixel must not spill.
         for (; k > 1; --k, o += 3) std::memcpy(o, &lo, 4);
         if (k == 1) {
-          std::memcpy(o, &lo, &run == &runs.back() ? 3 : 4);
+          if (&run == lastRun)
+            std::memcpy(o, &lo, 3);
+          else
+            std::memcpy(o, &lo, 4);
           o += 3;
         }
       }
