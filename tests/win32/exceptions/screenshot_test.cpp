@@ -27,7 +27,9 @@ class ScreenshotTest : public ::testing::Test {
     ASSERT_TRUE(wnd_);
     SetForegroundWindow(wnd_);
     UpdateWindow(wnd_);
-    settle();
+    // The X server maps and paints the window a little later; wait until the screen shows it.
+    for (int i = 0; i < 250 && !onScreen(); ++i) settle();
+    ASSERT_TRUE(onScreen());
     // A black 32 x 32 cursor whose hot spot is (4, 6).
     BYTE andPlane[128], xorPlane[128];
     memset(andPlane, 0, sizeof andPlane);
@@ -42,11 +44,17 @@ class ScreenshotTest : public ::testing::Test {
     if (brush_) DeleteObject(brush_);
   }
   static void settle() {
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 2; ++i) {
       MSG msg;
       while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
       Sleep(10);
     }
+  }
+  bool onScreen() const {
+    HDC dc = GetDC(nullptr);
+    bool painted = GetPixel(dc, 105, 105) == RGB(0, 255, 0) && GetPixel(dc, 295, 245) == RGB(0, 255, 0);
+    ReleaseDC(nullptr, dc);
+    return painted && GetForegroundWindow() == wnd_;
   }
   static uint32_t at(const TScreenshot& s, int x, int y) {
     const TBgraImage& img = s.Image();
