@@ -2,9 +2,11 @@
 // drawn in one block; stretching by GDI uses the colour-on-colour mode, so skin pictures
 // keep exact pixels (and exact magenta for transparency).
 //
-// None of these routines keeps a GDI object beyond its call, and none raises for GDI
-// failures (a drawing that cannot be made is skipped). Composing a picture can raise
-// EInvalidGraphic or EOutOfMemory for targets beyond TSkinBitmap::kMaxSide.
+// Each thread that draws keeps a few memory DCs and up to eight composition pictures of the
+// sizes it drew last (pieces up to 256K pixels), because making them anew costs more than
+// the drawing; they are freed when the thread ends. No routine raises for GDI failures (a
+// drawing that cannot be made is skipped); composing can raise EInvalidGraphic or
+// EOutOfMemory for targets beyond TSkinBitmap::kMaxSide.
 #pragma once
 
 #include <windows.h>
@@ -42,7 +44,8 @@ void StretchThreePart(HDC dc, const RECT& rect, const TSkinBitmap& pic, bool sta
                       int frame, const TSkinRect& margins);
 
 // Draws the picture at the rect's top-left corner, at the rect's size cut to the picture's,
-// leaving the destination untouched where the picture has the key colour.
+// leaving the destination untouched where the picture has the key colour. Rows without key
+// pixels are copied plainly; only bands of rows holding key pixels go through the mask.
 void DrawTransparent(HDC dc, const RECT& rect, const TSkinBitmap& pic, TColor key);
 
 // How DrawTransparent combines picture and mask. Auto uses MaskBlt on NT-family systems
