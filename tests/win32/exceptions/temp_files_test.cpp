@@ -1,12 +1,10 @@
-// Temporary attachment folders, the log file name on a real file system, and the options the
-// program carries as its "QLDATA" resource.
+// Temporary attachment folders and the log file name on a real file system.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include "exceptions/encode/temp_files_win32.h"
 #include "exceptions/options/log_file_name_win32.h"
 #include "exceptions/options/module_options.h"
-#include "exceptions/options/module_options_win32.h"
 #include "framework/streams.h"
 
 namespace {
@@ -67,15 +65,6 @@ TEST(LogFileNameWin32, WritableFoldersAndTheProfileFallback) {
   DWORD size = sizeof name;
   ASSERT_TRUE(GetComputerNameA(name, &size));
   EXPECT_EQ(QuillonLogFileNameFor(o), root.Path() + "netvosk_" + CleanComputerName(name) + ".qlf");
-}
-
-TEST(QuillonOptionsResource, TheProgramsOptionsAreEmbedded) {
-  TQuillonModuleOptions o("netvosk.exe", false);
-  ASSERT_TRUE(LoadQuillonOptionsFromModule(nullptr, o));
-  EXPECT_EQ(o.ReportContentFlags(), 0x31);  // the choice in resources/reporter/netvosk-options.ini
-  EXPECT_TRUE(o.FiltersEnabled());
-  EXPECT_EQ(o.FilterClasses(), TStringVector{"EAbort"});
-  EXPECT_EQ(o.Text(16), "&Restart");
 }
 
 }  // namespace

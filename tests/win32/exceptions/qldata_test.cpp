@@ -1,0 +1,18 @@
+// The options the program carries as its "QLDATA" resource, read back from the running module.
+#include <gtest/gtest.h>
+
+#include "exceptions/options/module_options.h"
+#include "exceptions/options/module_options_win32.h"
+
+namespace {
+
+TEST(QuillonOptionsResource, TheProgramsOptionsAreEmbedded) {
+  TQuillonModuleOptions o("netvosk.exe", false);
+  ASSERT_TRUE(LoadQuillonOptionsFromModule(nullptr, o));
+  EXPECT_EQ(o.ReportContentFlags(), 0x31);  // the choice in resources/reporter/netvosk-options.ini
+  EXPECT_TRUE(o.FiltersEnabled());
+  EXPECT_EQ(o.FilterClasses(), TStringVector{"EAbort"});
+  EXPECT_EQ(o.Text(16), "&Restart");
+}
+
+}  // namespace
