@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <new>
+#include <type_traits>
 
 NV_DEFINE_CLASS(TLZH, TObject)
 NV_DEFINE_CLASS(ElzhException, Exception)
@@ -75,38 +76,33 @@ class TByteSink {
   uint8_t buf_[kSize];
 };
 
-// One step of the tree update: counts node c and, when it now outranks the next node,
-// swaps it with the last node of smaller count (exchanging subtrees and parent links) and
-// moves c there. The sentinel after the root (0xFFFF) stops every search.
-inline __attribute__((always_inline)) bool CountNode(uint16_t* __restrict freq,
-                                                     int16_t* __restrict son,
-                                                     int16_t* __restrict prnt, int& c) {
-  constexpr int T = TLZH::T;
-  unsigned k = ++freq[c];
-  if (k <= freq[c + 1]) return false;
-  int l = c + 1;
-  while (k > freq[++l]) {
-  }
-  --l;
-  freq[c] = freq[l];
-  freq[l] = uint16_t(k);
-  int i = son[c];
-  prnt[i] = int16_t(l);
-  if (i < T) prnt[i + 1] = int16_t(l);
-  int jj = son[l];
-  son[l] = int16_t(i);
-  prnt[jj] = int16_t(c);
-  if (jj < T) prnt[jj + 1] = int16_t(c);
-  son[c] = int16_t(jj);
-  c = l;
-  return true;
-}
-
-// Walks from leaf c to the root, counting each node.
+// Counts leaf c and its ancestors up to the root. A node whose count now exceeds the next
+// node's is swapped with the last node of smaller count (exchanging subtrees and parent
+// links), so the nodes stay in count order. The sentinel after the root (0xFFFF) stops the
+// search.
 inline void UpdatePath(uint16_t* freq, int16_t* son, int16_t* prnt, int c) {
-  c = prnt[c + TLZH::T];
-  do CountNode(freq, son, prnt, c);
-  while ((c = prnt[c]) != 0);
+  constexpr int T = TLZH::T;
+  c = prnt[c + T];
+  do {
+    unsigned k = ++freq[c];
+    if (k > freq[c + 1]) {
+      int l = c + 1;
+      while (k > freq[++l]) {
+      }
+      --l;
+      freq[c] = freq[l];
+      freq[l] = uint16_t(k);
+      int i = son[c];
+      prnt[i] = int16_t(l);
+      if (i < T) prnt[i + 1] = int16_t(l);
+      int jj = son[l];
+      son[l] = int16_t(i);
+      prnt[jj] = int16_t(c);
+      if (jj < T) prnt[jj + 1] = int16_t(c);
+      son[c] = int16_t(jj);
+      c = l;
+    }
+  } while ((c = prnt[c]) != 0);
 }
 
 }  // namespace
@@ -227,14 +223,18 @@ void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
   // Bits are taken most significant first, one input byte per refill call. The local buffer
   // is wider than the 16 bits the stream format needs so that a whole symbol (and its
   // position) can be decoded between refills; the decoded result is the same.
-  uint64_t bits = 0;  // next bit at the top
+  // A register's width of bits: 64 on 64-bit hosts, 32 in the i686 build.
+  using TBits = std::conditional_t<sizeof(void*) >= 8, uint64_t, uint32_t>;
+  constexpr int kWidth = int(sizeof(TBits) * 8);
+  constexpr int kLow = kWidth == 64 ? 40 : 16;  // refill below this before each symbol
+  TBits bits = 0;  // next bit at the top
   int nbits = 0;
   int padded = 0;  // zero bytes supplied past the end of the input
   auto refill = [&] {
-    while (nbits <= 56) {
+    while (nbits <= kWidth - 8) {
       int b = in.Get();
       if (in.AtEnd()) ++padded;
-      bits |= uint64_t(b) << (56 - nbits);
+      bits |= TBits(b) << (kWidth - 8 - nbits);
       nbits += 8;
     }
   };
@@ -242,11 +242,11 @@ void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
   unsigned r = N - F;
   int64_t count = 0;
   while (count < size) {
-    if (__builtin_expect(nbits < 40, 0)) refill();
+    if (__builtin_expect(nbits < kLow, 0)) refill();
     unsigned c = unsigned(son[R]);
     while (c < unsigned(T)) {
       if (__builtin_expect(nbits == 0, 0)) refill();  // only for trees deeper than the buffer
-      c = unsigned(son[c + unsigned(bits >> 63)]);
+      c = unsigned(son[c + unsigned(bits >> (kWidth - 1))]);
       bits <<= 1;
       --nbits;
     }
@@ -260,12 +260,12 @@ void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
       ++count;
     } else {
       if (nbits < 16) refill();
-      unsigned pb = unsigned(bits >> 56);
+      unsigned pb = unsigned(bits >> (kWidth - 8));
       bits <<= 8;
       nbits -= 8;
       unsigned pos = unsigned(kPos.code[pb]) << 6;
       int extra = kPos.len[pb] - 2;
-      pb = (pb << extra) | unsigned(bits >> (64 - extra));
+      pb = (pb << extra) | unsigned(bits >> (kWidth - extra));
       bits <<= extra;
       nbits -= extra;
       pos |= pb & 0x3F;
@@ -275,8 +275,9 @@ void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
       unsigned n = unsigned(len);
       if (i + n <= N && r + n <= N && ((r - i) & (N - 1)) >= n) {
         // Neither range wraps and the match does not overlap the bytes it writes.
-        std::memcpy(out, text + i, n);
-        std::memcpy(text + r, out, n);
+        const uint8_t* src = text + i;
+        uint8_t* dst = text + r;
+        for (unsigned k = 0; k < n; ++k) out[k] = dst[k] = src[k];
         out += n;
         r = (r + n) & (N - 1);
       } else {
@@ -299,7 +300,7 @@ void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
   // back to the input so that it ends where the bit stream did.
   int unreadBytes = nbits / 8 - padded;
   if (unreadBytes < 0) unreadBytes = 0;
-  getbuf_ = uint16_t(bits >> 48);
+  getbuf_ = uint16_t(bits >> (kWidth - 16));
   getlen_ = uint8_t(nbits % 8 + (nbits >= 8 ? 8 : 0));
   in.Unread(unreadBytes);
 }

@@ -1,7 +1,9 @@
-// LZHUF decoder on arbitrary bit streams: the first four bytes are the unpacked size.
+// LZHUF decoder on arbitrary bit streams (the first four bytes are the unpacked size), and
+// the same bytes as plain data through our packer and back, which must give them unchanged.
 #include <cstdint>
 #include <cstring>
 
+#include "lzh_encoder.h"
 #include "skin/data/lzh.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -16,5 +18,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (out.Size() != n) __builtin_trap();  // the output must always have n bytes
   } catch (const ElzhException&) {
   }
+
+  std::vector<uint8_t> plain(data, data + size);
+  TMemoryStream packed(LzhPackStored(plain));
+  packed.SetPosition(4);
+  TMemoryStream back;
+  TLZH().Unpack(packed, back, int64_t(plain.size()));
+  if (back.Bytes() != plain) __builtin_trap();
   return 0;
 }
