@@ -56,23 +56,24 @@ std::optional<std::vector<uint8_t>> Base64Decode(std::string_view text) {
   if (text.size() % 4 != 0) return std::nullopt;
   size_t pad = 0;
   if (!text.empty() && text.back() == '=') pad = text[text.size() - 2] == '=' ? 2 : 1;
-  std::vector<uint8_t> out;
-  out.reserve(text.size() / 4 * 3);
-  for (size_t i = 0; i < text.size(); i += 4) {
-    bool last = i + 4 == text.size();
-    size_t usable = last ? 4 - pad : 4;  // "=" counts only as the final group's padding
+  std::vector<uint8_t> out(text.size() / 4 * 3 - pad);
+  uint8_t* o = out.data();
+  const size_t groups = text.size() / 4;
+  for (size_t g = 0; g < groups; ++g) {
+    const uint8_t* in = reinterpret_cast<const uint8_t*>(text.data()) + g * 4;
+    size_t usable = g + 1 == groups ? 4 - pad : 4;  // "=" counts only as the final group's padding
     uint32_t v = 0;
     for (size_t k = 0; k < 4; ++k) {
       int d = 0;
       if (k < usable) {
-        d = table.v[static_cast<uint8_t>(text[i + k])];
+        d = table.v[in[k]];
         if (d < 0) return std::nullopt;
       }
       v = v << 6 | static_cast<uint32_t>(d);
     }
-    out.push_back(static_cast<uint8_t>(v >> 16));
-    if (usable > 2) out.push_back(static_cast<uint8_t>(v >> 8));
-    if (usable > 3) out.push_back(static_cast<uint8_t>(v));
+    *o++ = static_cast<uint8_t>(v >> 16);
+    if (usable > 2) *o++ = static_cast<uint8_t>(v >> 8);
+    if (usable > 3) *o++ = static_cast<uint8_t>(v);
   }
   return out;
 }
