@@ -3,13 +3,14 @@
 //   startup_timer <runs> <exe> <class> <caption> [<exe> <class> <caption> ...]
 //
 // Each run starts the program and polls (every millisecond, high-resolution timer) until a
-// visible top-level window of that class and caption exists whose update region, and that of
+// visible top-level window of that class whose caption begins with the given text exists whose update region, and that of
 // every visible child, is empty: the program has handled the paint messages its window got
 // when it was shown, so the window has been painted once, completely. The programs take
 // turns run by run, so that the machine's load weighs on each alike. Prints every run, then
 // per program the median and the peak working set.
 #include <windows.h>
 #include <psapi.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -31,11 +32,13 @@ double Now() {
   return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
 }
 
-bool NeedsPaint(HWND w) {
-  if (GetUpdateRect(w, nullptr, FALSE)) return true;
+// The first window of the tree (itself or a visible descendant) still waiting for paint.
+HWND NeedsPaint(HWND w) {
+  if (GetUpdateRect(w, nullptr, FALSE)) return w;
   for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-    if (IsWindowVisible(c) && NeedsPaint(c)) return true;
-  return false;
+    if (IsWindowVisible(c))
+      if (HWND p = NeedsPaint(c)) return p;
+  return nullptr;
 }
 
 struct Target {
@@ -60,7 +63,7 @@ double RunOnce(Target& t) {
   while (Now() - start < 30000) {
     if (!main) {
       for (HWND w : nvdrv::TopWindows(pi.dwProcessId, t.cls))
-        if (nvdrv::Text(w) == t.caption) main = w;
+        if (nvdrv::Text(w).rfind(t.caption, 0) == 0) main = w;
     }
     if (main && !NeedsPaint(main)) {
       painted = Now() - start;
@@ -71,6 +74,13 @@ double RunOnce(Target& t) {
   PROCESS_MEMORY_COUNTERS mem{};
   if (GetProcessMemoryInfo(pi.hProcess, &mem, sizeof mem))
     t.peak = std::max(t.peak, mem.PeakWorkingSetSize);
+  if (painted < 0) {
+    HWND unpainted = main ? NeedsPaint(main) : nullptr;
+    std::fprintf(stderr, "%s: %s after %.0f ms%s%s\n", t.exe.c_str(),
+                 main ? "window never painted completely" : "no window", Now() - start,
+                 unpainted ? ", waiting: " : "",
+                 unpainted ? nvdrv::ClassOf(unpainted).c_str() : "");
+  }
   if (main) PostMessageA(main, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
   WaitForSingleObject(pi.hProcess, 5000);
@@ -85,17 +95,37 @@ double Median(std::vector<double> v) {
   return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
+// Arguments in the ANSI code page, taken from the Unicode command line. (Without the glibc
+// locale installed Wine cannot read non-ASCII arguments from a Linux shell anyway: the
+// script passes ASCII caption beginnings.)
+std::vector<std::string> AnsiArgs() {
+  int argc = 0;
+  LPWSTR* wargv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  std::vector<std::string> args;
+  for (int i = 0; i < argc; ++i) {
+    int n = WideCharToMultiByte(CP_ACP, 0, wargv[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string a(n > 0 ? n : 1, '\0');
+    if (n > 0) WideCharToMultiByte(CP_ACP, 0, wargv[i], -1, a.data(), n, nullptr, nullptr);
+    a.resize(a.size() - 1);
+    args.push_back(a);
+  }
+  LocalFree(wargv);
+  return args;
+}
+
 }  // namespace
 
-int main(int argc, char** argv) {
+int main() {
+  std::vector<std::string> args = AnsiArgs();
+  int argc = static_cast<int>(args.size());
   if (argc < 5 || (argc - 2) % 3 != 0) {
     std::fprintf(stderr, "usage: startup_timer runs exe class caption [exe class caption ...]\n");
     return 2;
   }
   timeBeginPeriod(1);
-  int runs = std::max(1, std::atoi(argv[1]));
+  int runs = std::max(1, std::atoi(args[1].c_str()));
   std::vector<Target> targets;
-  for (int i = 2; i + 2 < argc; i += 3) targets.push_back({argv[i], argv[i + 1], argv[i + 2], {}, 0});
+  for (int i = 2; i + 2 < argc; i += 3) targets.push_back({args[i], args[i + 1], args[i + 2], {}, 0});
 
   for (Target& t : targets) RunOnce(t);  // warm-up: disk cache, wineserver, fonts
   for (int r = 0; r < runs; ++r) {
@@ -112,8 +142,16 @@ int main(int argc, char** argv) {
                 static_cast<size_t>(t.peak / 1024));
     if (t.ms.empty()) ++failed;
   }
-  if (targets.size() >= 2 && Median(targets[1].ms) > 0)
-    std::printf("ratio   %.2f\n", Median(targets[0].ms) / Median(targets[1].ms));
+  if (targets.size() >= 2 && Median(targets[1].ms) > 0) {
+    std::printf("ratio   %.2f (of the medians)\n", Median(targets[0].ms) / Median(targets[1].ms));
+    // Runs taken side by side share the machine's load of that moment; the median of their
+    // ratios is steadier than the ratio of medians on a busy machine.
+    std::vector<double> paired;
+    for (std::size_t i = 0; i < targets[0].ms.size() && i < targets[1].ms.size(); ++i)
+      paired.push_back(targets[0].ms[i] / targets[1].ms[i]);
+    if (targets[0].ms.size() == targets[1].ms.size())
+      std::printf("ratio   %.2f (median of run-by-run ratios)\n", Median(paired));
+  }
   timeEndPeriod(1);
   return failed ? 1 : 0;
 }
