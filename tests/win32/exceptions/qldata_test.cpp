@@ -1,5 +1,8 @@
 // The options the program carries as its "QLDATA" resource, read back from the running module.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
 
 #include "exceptions/options/module_options.h"
 #include "exceptions/options/module_options_win32.h"
@@ -13,6 +16,10 @@ TEST(QuillonOptionsResource, TheProgramsOptionsAreEmbedded) {
   EXPECT_TRUE(o.FiltersEnabled());
   EXPECT_EQ(o.FilterClasses(), TStringVector{"EAbort"});
   EXPECT_EQ(o.Text(16), "&Restart");
+  // Resources of other parts of the program stay reachable beside it.
+  HRSRC other = FindResourceA(nullptr, "NVOTHER", MAKEINTRESOURCEA(10));
+  ASSERT_TRUE(other);
+  EXPECT_STREQ(static_cast<const char*>(LockResource(LoadResource(nullptr, other))), "other part");
 }
 
 }  // namespace
