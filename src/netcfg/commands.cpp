@@ -9,8 +9,8 @@ std::string QuoteConnection(const std::string& connection) {
 }
 
 std::string BuildAddressCommand(const TIpProfile& p) {
-  return "interface ip set address " + QuoteConnection(p.connection) + " static " + p.address +
-         " " + p.mask + " " + p.gateway + " 1";
+  return "interface ip set address " + QuoteConnection(p.connection) + " static " + p.address + " " + p.mask +
+         " " + p.gateway + " 1";
 }
 
 std::string BuildDnsCommand(const TIpProfile& p) {

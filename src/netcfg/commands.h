@@ -24,12 +24,12 @@ enum class TNetStep { nsAddress, nsDns, nsDhcp };
 // What one netsh run did.
 struct TNetStepResult {
   TNetStep step = TNetStep::nsAddress;
-  std::string command;           // the arguments given to netsh
-  bool started = false;          // netsh could be started
-  unsigned long exitCode = 0;    // valid when started
-  std::string output;            // what netsh printed (stdout and stderr), ANSI code page
-  std::string startError;        // why netsh could not be started
-  bool alreadyInPlace = false;   // non-zero exit, but the asked state was already there
+  std::string command;          // the arguments given to netsh
+  bool started = false;         // netsh could be started
+  unsigned long exitCode = 0;   // valid when started
+  std::string output;           // what netsh printed (stdout and stderr), ANSI code page
+  std::string startError;       // why netsh could not be started
+  bool alreadyInPlace = false;  // non-zero exit, but the asked state was already there
 
   bool Succeeded() const { return started && (exitCode == 0 || alreadyInPlace); }
 };

@@ -1,8 +1,10 @@
 // Asks the IP Helper API whether a connection is on DHCP. The library is loaded on demand from
 // the system directory; without it (or without the function) the answer is "cannot tell".
+// clang-format off: winsock2.h must come before windows.h, iphlpapi.h after both.
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
+// clang-format on
 
 #include <utility>
 #include <vector>
@@ -47,16 +49,15 @@ std::optional<bool> IsDhcpEnabled(const std::string& connection) {
       reinterpret_cast<void*>(GetProcAddress(lib.Get(), "GetAdaptersAddresses")));
   if (!getAddresses) return std::nullopt;
 
-  const ULONG flags = GAA_FLAG_SKIP_UNICAST | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST |
-                      GAA_FLAG_SKIP_DNS_SERVER;
+  const ULONG flags =
+      GAA_FLAG_SKIP_UNICAST | GAA_FLAG_SKIP_ANYCAST | GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_DNS_SERVER;
   ULONG size = 16 * 1024;
   std::vector<unsigned char> buf;
   ULONG rc = ERROR_BUFFER_OVERFLOW;
   // The adapter list can grow between the two calls; a few tries are enough.
   for (int attempt = 0; attempt < 4 && rc == ERROR_BUFFER_OVERFLOW; ++attempt) {
     buf.assign(size, 0);
-    rc = getAddresses(AF_INET, flags, nullptr,
-                      reinterpret_cast<PIP_ADAPTER_ADDRESSES>(buf.data()), &size);
+    rc = getAddresses(AF_INET, flags, nullptr, reinterpret_cast<PIP_ADAPTER_ADDRESSES>(buf.data()), &size);
   }
   if (rc != NO_ERROR) return std::nullopt;
 

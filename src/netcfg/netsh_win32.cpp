@@ -18,7 +18,10 @@ class TKernelHandle {
   TKernelHandle(TKernelHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
   ~TKernelHandle() { Reset(); }
   HANDLE Get() const { return h_; }
-  HANDLE* Receive() { Reset(); return &h_; }
+  HANDLE* Receive() {
+    Reset();
+    return &h_;
+  }
   void Reset() {
     if (h_) CloseHandle(h_);
     h_ = nullptr;
@@ -45,9 +48,9 @@ class TFileHandle {
 
 std::string SystemMessage(DWORD code) {
   char* text = nullptr;
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  DWORD n = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string s = n && text ? std::string(text, n) : std::string();
   if (text) LocalFree(text);
   char num[32];
@@ -78,8 +81,7 @@ void DrainPipe(HANDLE pipe, std::string& out) {
     if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) || available == 0) return;
     char buf[4096];
     DWORD got = 0;
-    if (!ReadFile(pipe, buf, std::min<DWORD>(available, sizeof buf), &got, nullptr) || got == 0)
-      return;
+    if (!ReadFile(pipe, buf, std::min<DWORD>(available, sizeof buf), &got, nullptr) || got == 0) return;
     if (out.size() < kMaxOutput) out.append(buf, std::min<std::size_t>(got, kMaxOutput - out.size()));
   }
 }
@@ -124,8 +126,8 @@ TNetStepResult RunNetsh(TNetStep step, const std::string& arguments) {
   std::vector<char> cmdBuf(cmdLine.begin(), cmdLine.end());
   cmdBuf.push_back('\0');
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(exe.c_str(), cmdBuf.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                      nullptr, nullptr, &si, &pi)) {
+  if (!CreateProcessA(exe.c_str(), cmdBuf.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                      &si, &pi)) {
     r.startError = exe + "\r\n" + SystemMessage(GetLastError());
     return r;
   }

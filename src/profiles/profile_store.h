@@ -17,8 +17,8 @@ class TProfileStore {
  public:
   // One private-profile write (section, key, value, file): null key deletes the section.
   // Returns false on failure. Tests put a failing writer in to stop an operation midway.
-  using TWriter = std::function<bool(const char* section, const char* key, const char* value,
-                                     const char* file)>;
+  using TWriter =
+      std::function<bool(const char* section, const char* key, const char* value, const char* file)>;
 
   // The store of the running program: ip.ini in the directory of its executable.
   TProfileStore();
@@ -41,8 +41,7 @@ class TProfileStore {
   static constexpr std::size_t kValueBufferSize = 2048;
 
  private:
-  void Write(const std::string& path, const char* section, const char* key,
-             const char* value) const;
+  void Write(const std::string& path, const char* section, const char* key, const char* value) const;
   void Flush(const std::string& path) const;
 
   std::string path_;  // empty: beside the executable

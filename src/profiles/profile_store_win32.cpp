@@ -74,8 +74,8 @@ std::vector<std::string> TProfileStore::List() const {
   // Filled with a non-zero byte: Wine may leave part of the buffer unwritten when the list
   // does not fit, and what it left must not pass for a name's end.
   std::vector<char> buf(kListBufferSize, '\xff');
-  DWORD n = GetPrivateProfileStringA(nullptr, nullptr, "", buf.data(),
-                                     static_cast<DWORD>(buf.size()), path.c_str());
+  DWORD n = GetPrivateProfileStringA(nullptr, nullptr, "", buf.data(), static_cast<DWORD>(buf.size()),
+                                     path.c_str());
   return SplitSectionList(buf.data(), std::min<std::size_t>(n, buf.size() - 1));
 }
 

@@ -1,14 +1,13 @@
 // The driver against a small window of our own, run on a thread of its own as another
 // program's window would be.
-#include <windows.h>
+#include "e2e/driver/driver.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <thread>
-
-#include "e2e/driver/driver.h"
 
 using namespace nvdrv;
 using ::testing::ElementsAre;
@@ -38,13 +37,13 @@ void RunWindow(std::atomic<HWND>* out) {
   wc.hInstance = GetModuleHandleA(nullptr);
   wc.lpszClassName = "TDriverProbe";
   RegisterClassA(&wc);
-  HWND w = CreateWindowA("TDriverProbe", "探针窗口", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
-                         300, 240, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND w = CreateWindowA("TDriverProbe", "探针窗口", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 240,
+                         nullptr, nullptr, wc.hInstance, nullptr);
   CreateWindowA("EDIT", "", WS_CHILD | WS_VISIBLE, 10, 100, 100, 20, w, (HMENU)1, nullptr, nullptr);
   CreateWindowA("EDIT", "top", WS_CHILD | WS_VISIBLE, 10, 10, 100, 20, w, (HMENU)2, nullptr, nullptr);
   CreateWindowA("BUTTON", "设置", WS_CHILD | WS_VISIBLE, 150, 10, 60, 24, w, (HMENU)3, nullptr, nullptr);
-  gList = CreateWindowA("LISTBOX", "", WS_CHILD | WS_VISIBLE | LBS_NOTIFY | WS_VSCROLL, 150, 50,
-                        120, 80, w, (HMENU)4, nullptr, nullptr);
+  gList = CreateWindowA("LISTBOX", "", WS_CHILD | WS_VISIBLE | LBS_NOTIFY | WS_VSCROLL, 150, 50, 120, 80, w,
+                        (HMENU)4, nullptr, nullptr);
   for (const char* s : {"家里", "公司", "三", "四", "五", "六", "七", "八", "九", "十"})
     SendMessageA(gList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s));
   *out = w;

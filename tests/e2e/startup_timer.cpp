@@ -3,14 +3,16 @@
 //   startup_timer <runs> <exe> <class> <caption> [<exe> <class> <caption> ...]
 //
 // Each run starts the program and polls (every millisecond, high-resolution timer) until a
-// visible top-level window of that class whose caption begins with the given text exists whose update region, and that of
-// every visible child, is empty: the program has handled the paint messages its window got
-// when it was shown, so the window has been painted once, completely. The programs take
-// turns run by run, so that the machine's load weighs on each alike. Prints every run, then
-// per program the median and the peak working set.
+// visible top-level window of that class whose caption begins with the given text exists whose update region,
+// and that of every visible child, is empty: the program has handled the paint messages its window got when
+// it was shown, so the window has been painted once, completely. The programs take turns run by run, so that
+// the machine's load weighs on each alike. Prints every run, then per program the median and the peak working
+// set.
+// clang-format off: windows.h first, the others need its types.
 #include <windows.h>
 #include <psapi.h>
 #include <shellapi.h>
+// clang-format on
 
 #include <algorithm>
 #include <cstdio>
@@ -55,8 +57,7 @@ double RunOnce(Target& t) {
   PROCESS_INFORMATION pi{};
   std::string cmd = "\"" + t.exe + "\"";
   double start = Now();
-  if (!CreateProcessA(t.exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                      &si, &pi))
+  if (!CreateProcessA(t.exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
     return -1;
   double painted = -1;
   HWND main = nullptr;
@@ -72,14 +73,12 @@ double RunOnce(Target& t) {
     if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;
   }
   PROCESS_MEMORY_COUNTERS mem{};
-  if (GetProcessMemoryInfo(pi.hProcess, &mem, sizeof mem))
-    t.peak = std::max(t.peak, mem.PeakWorkingSetSize);
+  if (GetProcessMemoryInfo(pi.hProcess, &mem, sizeof mem)) t.peak = std::max(t.peak, mem.PeakWorkingSetSize);
   if (painted < 0) {
     HWND unpainted = main ? NeedsPaint(main) : nullptr;
     std::fprintf(stderr, "%s: %s after %.0f ms%s%s\n", t.exe.c_str(),
                  main ? "window never painted completely" : "no window", Now() - start,
-                 unpainted ? ", waiting: " : "",
-                 unpainted ? nvdrv::ClassOf(unpainted).c_str() : "");
+                 unpainted ? ", waiting: " : "", unpainted ? nvdrv::ClassOf(unpainted).c_str() : "");
   }
   if (main) PostMessageA(main, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
@@ -137,9 +136,8 @@ int main() {
   }
   int failed = 0;
   for (Target& t : targets) {
-    std::printf("median  %-40s %8.1f ms  (%zu of %d runs)  peak working set %zu KB\n",
-                t.exe.c_str(), Median(t.ms), t.ms.size(), runs,
-                static_cast<size_t>(t.peak / 1024));
+    std::printf("median  %-40s %8.1f ms  (%zu of %d runs)  peak working set %zu KB\n", t.exe.c_str(),
+                Median(t.ms), t.ms.size(), runs, static_cast<size_t>(t.peak / 1024));
     if (t.ms.empty()) ++failed;
   }
   if (targets.size() >= 2 && Median(targets[1].ms) > 0) {

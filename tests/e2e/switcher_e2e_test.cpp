@@ -1,9 +1,8 @@
 // The IP profile switcher as a user meets it: netvosk.exe started in a folder of its own,
 // worked through its windows, with the stand-in netsh recording the commands.
-#include <windows.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <random>
 
@@ -82,14 +81,11 @@ class Switcher : public ::testing::Test {
       if (!app_->WaitExit(5s)) app_->Kill();
     }
     app_.reset();
-    for (const char* f : {"netvosk.exe", "ip.ini", "netsh-log.txt"})
-      DeleteFileA((dir_ + "\\" + f).c_str());
+    for (const char* f : {"netvosk.exe", "ip.ini", "netsh-log.txt"}) DeleteFileA((dir_ + "\\" + f).c_str());
     RemoveDirectoryA(dir_.c_str());
   }
 
-  void SetNetshExit(int code) {
-    SetEnvironmentVariableA("NV_NETSH_EXIT", std::to_string(code).c_str());
-  }
+  void SetNetshExit(int code) { SetEnvironmentVariableA("NV_NETSH_EXIT", std::to_string(code).c_str()); }
   std::string IniPath() const { return dir_ + "\\ip.ini"; }
   std::vector<std::string> NetshLog() const { return ReadNetshLog(dir_ + "\\netsh-log.txt"); }
 
@@ -124,13 +120,11 @@ class Switcher : public ::testing::Test {
   // Wait for the list or the fields to show what is expected; on failure the message shows
   // what they show instead.
   ::testing::AssertionResult WaitForLines(const std::vector<std::string>& expected) {
-    if (WaitUntil([&] { return ListLines(win_.list) == expected; }, 5s))
-      return ::testing::AssertionSuccess();
+    if (WaitUntil([&] { return ListLines(win_.list) == expected; }, 5s)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "list shows " << ::testing::PrintToString(ListLines(win_.list));
   }
   ::testing::AssertionResult WaitForFields(const std::vector<std::string>& expected) {
-    if (WaitUntil([&] { return win_.Fields() == expected; }, 5s))
-      return ::testing::AssertionSuccess();
+    if (WaitUntil([&] { return win_.Fields() == expected; }, 5s)) return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << "fields show " << ::testing::PrintToString(win_.Fields());
   }
   void Select(int line) {
@@ -230,20 +224,22 @@ TEST_F(Switcher, DeleteWithAndWithoutASelection) {
 }
 
 TEST_F(Switcher, ApplyRunsBothCommandsInOrderThenSaysDone) {
-  WriteFileBytes(IniPath(), "[家里]\r\nLJM=本地连接\r\nIP=192.168.0.5\r\nZWYM=255.255.255.0\r\n"
-                            "MRWG=192.168.0.1\r\nDNS=192.168.0.1\r\n");
+  WriteFileBytes(IniPath(),
+                 "[家里]\r\nLJM=本地连接\r\nIP=192.168.0.5\r\nZWYM=255.255.255.0\r\n"
+                 "MRWG=192.168.0.1\r\nDNS=192.168.0.1\r\n");
   Start();
   ASSERT_TRUE(WaitForLines({"家里"}));
   Select(0);
-  ASSERT_TRUE(WaitForFields({"家里", "本地连接", "192.168.0.5", "255.255.255.0", "192.168.0.1", "192.168.0.1"}));
+  ASSERT_TRUE(
+      WaitForFields({"家里", "本地连接", "192.168.0.5", "255.255.255.0", "192.168.0.1", "192.168.0.1"}));
   Click(win_.apply);
   TMessageBox box = TakeMessageBox();
   EXPECT_EQ(box.cls, "TMessageForm");
   EXPECT_EQ(box.caption, kTitle);
   EXPECT_EQ(box.text, "设置完成");
-  EXPECT_THAT(NetshLog(), ElementsAre(
-      "interface ip set address 本地连接 static 192.168.0.5 255.255.255.0 192.168.0.1 1",
-      "interface ip set dns 本地连接 static 192.168.0.1"));
+  EXPECT_THAT(NetshLog(),
+              ElementsAre("interface ip set address 本地连接 static 192.168.0.5 255.255.255.0 192.168.0.1 1",
+                          "interface ip set dns 本地连接 static 192.168.0.1"));
 
   // A connection name with a blank reaches netsh as one word.
   win_.Fill({"x", "以太网 2", "10.1.1.1", "255.0.0.0", "", "10.1.1.2"});
@@ -294,14 +290,19 @@ TEST_F(Switcher, SurvivesBadProfileFiles) {
     c = r < 4 ? '[' : r < 8 ? ']' : r < 12 ? '\n' : static_cast<char>(rng());
   }
   std::string many;
-  for (int i = 0; i < 10000; ++i) many += "[s" + std::to_string(i) + "]\r\nIP=" + std::to_string(i) + "\r\n";
-  std::string longLines = "[" + std::string(100 * 1024, 'n') + "]\r\nIP=1\r\n[ok]\r\nIP=" +
-                          std::string(100 * 1024, 'v') + "\r\n";
+  for (int i = 0; i < 10000; ++i)
+    many += std::string("[s") + std::to_string(i) + "]\r\nIP=" + std::to_string(i) + "\r\n";
+  // Appended piece by piece: GCC 12 warns falsely about "literal" + std::string.
+  std::string longLines = "[";
+  longLines.append(100 * 1024, 'n').append("]\r\nIP=1\r\n[ok]\r\nIP=").append(100 * 1024, 'v').append("\r\n");
   std::string notGbk = "[\x81\xff\x80]\r\nLJM=\x81\r\n[\xfe]\r\nDNS=\xff\xff\r\n[last]\r\nIP=9\r\n";
 
-  struct Case { const char* name; std::string bytes; };
-  for (const Case& c : {Case{"random", noise}, Case{"10000 sections", many},
-                        Case{"100 KB lines", longLines}, Case{"not GBK", notGbk}}) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  for (const Case& c : {Case{"random", noise}, Case{"10000 sections", many}, Case{"100 KB lines", longLines},
+                        Case{"not GBK", notGbk}}) {
     SCOPED_TRACE(c.name);
     WriteFileBytes(IniPath(), c.bytes);
     Start();
@@ -310,7 +311,7 @@ TEST_F(Switcher, SurvivesBadProfileFiles) {
       ASSERT_GT(lines.size(), 1000u);
       EXPECT_LT(lines.size(), 10000u);
       EXPECT_EQ(lines[0], "s0");
-      EXPECT_EQ(lines[lines.size() - 1], "s" + std::to_string(lines.size() - 1));
+      EXPECT_EQ(lines[lines.size() - 1], std::string("s") + std::to_string(lines.size() - 1));
     }
     if (std::string(c.name) == "not GBK") {
       ASSERT_FALSE(lines.empty());

@@ -29,8 +29,8 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int show) {
   AdjustWindowRect(&r, style, FALSE);
   int width = r.right - r.left, height = r.bottom - r.top;
   HWND w = CreateWindowA("TBare20", "Bare20", style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                         (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
-                         nullptr, inst, nullptr);
+                         (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr, nullptr, inst,
+                         nullptr);
   HFONT font = CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");
 
   struct Child {

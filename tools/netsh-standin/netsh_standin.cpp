@@ -63,7 +63,8 @@ int main() {
     std::fprintf(stderr, "替身 netsh 退出代码 %d\n", code);
   }
   long flood = std::atol(Env("NV_NETSH_FLOOD", "0").c_str());
-  for (long i = 0; i < flood; i += 64) std::fwrite("0123456789abcdef0123456789abcdef0123456789abcdef012345678901234\n", 1, 64, stdout);
+  for (long i = 0; i < flood; i += 64)
+    std::fwrite("0123456789abcdef0123456789abcdef0123456789abcdef012345678901234\n", 1, 64, stdout);
   std::fflush(stdout);
   std::fflush(stderr);
   return code;

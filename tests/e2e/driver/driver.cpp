@@ -83,8 +83,8 @@ std::string Text(HWND w) {
   if (!SendMessageTimeoutA(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &len)) return {};
   std::string buf(len + 2, '\0');
   DWORD_PTR got = 0;
-  if (!SendMessageTimeoutA(w, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()),
-                           SMTO_ABORTIFHUNG, 5000, &got))
+  if (!SendMessageTimeoutA(w, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG,
+                           5000, &got))
     return {};
   buf.resize(std::min<std::size_t>(got, buf.size()));
   return buf;
@@ -92,8 +92,7 @@ std::string Text(HWND w) {
 
 void SetText(HWND w, const std::string& text) {
   DWORD_PTR r = 0;
-  SendMessageTimeoutA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
-                      5000, &r);
+  SendMessageTimeoutA(w, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &r);
 }
 
 namespace {
@@ -106,8 +105,7 @@ BOOL CALLBACK EnumTop(HWND w, LPARAM p) {
   auto* e = reinterpret_cast<TEnumTop*>(p);
   DWORD pid = 0;
   GetWindowThreadProcessId(w, &pid);
-  if (pid == e->pid && IsWindowVisible(w) && (e->cls.empty() || ClassOf(w) == e->cls))
-    e->found.push_back(w);
+  if (pid == e->pid && IsWindowVisible(w) && (e->cls.empty() || ClassOf(w) == e->cls)) e->found.push_back(w);
   return TRUE;
 }
 }  // namespace
@@ -186,12 +184,12 @@ std::vector<std::string> ListLines(HWND list) {
       std::wstring buf(len + 16, L'\0');
       LRESULT got = send(LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf.data()));
       buf.resize(std::clamp<LRESULT>(got, 0, static_cast<LRESULT>(buf.size())));
-      int n = WideCharToMultiByte(CP_ACP, 0, buf.data(), static_cast<int>(buf.size()), nullptr, 0,
-                                  nullptr, nullptr);
+      int n = WideCharToMultiByte(CP_ACP, 0, buf.data(), static_cast<int>(buf.size()), nullptr, 0, nullptr,
+                                  nullptr);
       std::string text(n > 0 ? n : 0, '\0');
       if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, buf.data(), static_cast<int>(buf.size()), text.data(), n,
-                            nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, 0, buf.data(), static_cast<int>(buf.size()), text.data(), n, nullptr,
+                            nullptr);
       lines.push_back(text);
     } else {
       std::string buf(len * 2 + 16, '\0');  // a length in characters may undercount bytes
@@ -262,8 +260,7 @@ bool DismissMessageBox(const TMessageBox& box, Ms timeout) {
   for (HWND c : Descendants(box.window)) {
     std::string cls = ClassOf(c);
     std::string t = Text(c);
-    if ((cls == "Button" || cls == "TButton") && (t == "OK" || t == "确定" || t == "&OK"))
-      ok = c;
+    if ((cls == "Button" || cls == "TButton") && (t == "OK" || t == "确定" || t == "&OK")) ok = c;
   }
   if (ok) {
     Click(ok);

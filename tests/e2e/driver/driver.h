@@ -75,7 +75,7 @@ struct TMessageBox {
   HWND window = nullptr;
   std::string cls;
   std::string caption;
-  std::string text;     // the message (the longest static/label text)
+  std::string text;  // the message (the longest static/label text)
   std::vector<std::string> buttons;
 };
 std::optional<TMessageBox> WaitForMessageBox(DWORD pid, Ms timeout = 15s);

@@ -30,8 +30,8 @@ bool InstallNetshStandIn(std::string* error) {
 
 std::vector<std::string> ReadNetshLog(const std::string& logPath) {
   std::vector<std::string> lines;
-  HANDLE h = CreateFileA(logPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileA(logPath.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return lines;
   std::string text(GetFileSize(h, nullptr), '\0');
   DWORD got = 0;

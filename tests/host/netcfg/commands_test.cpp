@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 namespace {
-TIpProfile Profile(std::string connection, std::string address, std::string mask,
-                   std::string gateway, std::string dns) {
-  return TIpProfile{std::move(connection), std::move(address), std::move(mask),
-                    std::move(gateway), std::move(dns)};
+TIpProfile Profile(std::string connection, std::string address, std::string mask, std::string gateway,
+                   std::string dns) {
+  return TIpProfile{std::move(connection), std::move(address), std::move(mask), std::move(gateway),
+                    std::move(dns)};
 }
 }  // namespace
 
@@ -58,7 +58,8 @@ TEST(NetshOutcome, FailureNamesTheStepAndQuotesNetsh) {
   EXPECT_EQ(StepFailureMessage(address), "设置IP地址失败（netsh 返回代码 5），netsh 没有给出说明。");
 
   TNetStepResult dhcp{TNetStep::nsDhcp, "x", false, 0, "", "C:\\w\\netsh.exe\r\n找不到文件。 (2)\r\n", false};
-  EXPECT_EQ(StepFailureMessage(dhcp), "切换为自动获取IP失败：无法启动 netsh。\r\nC:\\w\\netsh.exe\r\n找不到文件。 (2)");
+  EXPECT_EQ(StepFailureMessage(dhcp),
+            "切换为自动获取IP失败：无法启动 netsh。\r\nC:\\w\\netsh.exe\r\n找不到文件。 (2)");
 }
 
 TEST(NetshOutcome, DhcpAlreadyOnCountsAsDone) {

@@ -1,8 +1,7 @@
 // Running netsh for real: the stand-in takes the place of the system's netsh.exe.
-#include <windows.h>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "e2e/driver/standin.h"
 #include "netcfg/netsh_win32.h"
@@ -57,7 +56,8 @@ TEST_F(NetshRun, RunsTheSystemNetshWithTheArgumentsAsGiven) {
   GetCurrentDirectoryA(MAX_PATH, oldDir);
   SetCurrentDirectoryA(tmp);
 
-  TNetStepResult r = RunNetsh(TNetStep::nsAddress, "interface ip set address \"以太网 2\" static 1.2.3.4 255.0.0.0  1");
+  TNetStepResult r =
+      RunNetsh(TNetStep::nsAddress, "interface ip set address \"以太网 2\" static 1.2.3.4 255.0.0.0  1");
   SetCurrentDirectoryA(oldDir);
   DeleteFileA(planted.c_str());
 
@@ -74,8 +74,9 @@ TEST_F(NetshRun, ApplyRunsAddressThenDns) {
   ASSERT_EQ(r.steps.size(), 2u);
   EXPECT_EQ(r.steps[0].step, TNetStep::nsAddress);
   EXPECT_EQ(r.steps[1].step, TNetStep::nsDns);
-  EXPECT_THAT(Log(), ElementsAre("interface ip set address 本地连接 static 192.168.0.5 255.255.255.0 192.168.0.1 1",
-                                 "interface ip set dns 本地连接 static 192.168.0.1"));
+  EXPECT_THAT(Log(),
+              ElementsAre("interface ip set address 本地连接 static 192.168.0.5 255.255.255.0 192.168.0.1 1",
+                          "interface ip set dns 本地连接 static 192.168.0.1"));
 }
 
 TEST_F(NetshRun, AFailedStepIsReportedWithNetshsTextAndStopsTheAction) {
@@ -87,7 +88,7 @@ TEST_F(NetshRun, AFailedStepIsReportedWithNetshsTextAndStopsTheAction) {
   std::string msg = r.FailureMessage();
   EXPECT_THAT(msg, HasSubstr("设置IP地址失败"));
   EXPECT_THAT(msg, HasSubstr("命令执行失败：interface ip set address"));  // stdout
-  EXPECT_THAT(msg, HasSubstr("替身 netsh 退出代码 1"));                    // stderr
+  EXPECT_THAT(msg, HasSubstr("替身 netsh 退出代码 1"));                   // stderr
   EXPECT_EQ(Log().size(), 1u);
 }
 

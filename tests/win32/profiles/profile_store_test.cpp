@@ -1,9 +1,10 @@
 // The profile store against real files, through the system's private-profile functions.
+#include "profiles/profile_store.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "framework/exception.h"
-#include "profiles/profile_store.h"
 #include "temp_dir.h"
 
 using ::testing::ElementsAre;
@@ -19,8 +20,7 @@ void ExpectDefaults(const TIpProfile& p) {
   EXPECT_EQ(p.dns, "");
 }
 
-TIpProfile Profile(const char* conn, const char* ip, const char* mask, const char* gw,
-                   const char* dns) {
+TIpProfile Profile(const char* conn, const char* ip, const char* mask, const char* gw, const char* dns) {
   return TIpProfile{conn, ip, mask, gw, dns};
 }
 
@@ -171,7 +171,8 @@ TEST(ProfileStore, ReadOnlyFileRaisesWithTheFullPath) {
   store.Save("a", Profile("x", "1.1.1.1", "m", "", ""));
   const std::string before = ReadBytes(path);
   ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
-  HANDLE probe = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE probe =
+      CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (probe != INVALID_HANDLE_VALUE) {
     // Wine maps the attribute to the file's mode bits, which do not bind root.
     CloseHandle(probe);

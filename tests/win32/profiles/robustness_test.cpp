@@ -8,6 +8,13 @@
 #include "temp_dir.h"
 
 namespace {
+// prefix + number, built by appending (GCC 12 warns falsely about "literal" + std::string).
+std::string Numbered(const char* prefix, std::size_t n) {
+  std::string s = prefix;
+  s += std::to_string(n);
+  return s;
+}
+
 void ListAndLoadAll(const TProfileStore& store, std::size_t maxLoads = 50) {
   std::vector<std::string> names = store.List();
   std::size_t bytes = 0;
@@ -33,7 +40,7 @@ TEST(ProfileStoreRobustness, RandomBytes) {
       // Mostly noise, with enough brackets, '=' and line ends to make some structure.
       c = r < 5 ? '[' : r < 10 ? ']' : r < 15 ? '\n' : r < 18 ? '=' : static_cast<char>(rng());
     }
-    std::string path = dir.File(("r" + std::to_string(round) + ".ini").c_str());
+    std::string path = dir.File((Numbered("r", round) += ".ini").c_str());
     WriteBytes(path, bytes);
     ListAndLoadAll(TProfileStore(path));
   }
@@ -43,13 +50,13 @@ TEST(ProfileStoreRobustness, TenThousandSections) {
   TTempDir dir;
   std::string text;
   for (int i = 0; i < 10000; ++i)
-    text += "[s" + std::to_string(i) + "]\r\nLJM=c" + std::to_string(i) + "\r\n";
+    text += std::string("[s") + std::to_string(i) + "]\r\nLJM=c" + std::to_string(i) + "\r\n";
   WriteBytes(dir.File("ip.ini"), text);
   TProfileStore store(dir.File("ip.ini"));
   std::vector<std::string> names = store.List();
   ASSERT_GT(names.size(), 2000u);
   ASSERT_LT(names.size(), 10000u);
-  for (std::size_t i = 0; i < names.size(); ++i) ASSERT_EQ(names[i], "s" + std::to_string(i));
+  for (std::size_t i = 0; i < names.size(); ++i) ASSERT_EQ(names[i], Numbered("s", i));
   EXPECT_EQ(store.Load("s9999").connection, "c9999");  // beyond the list, still loadable
 }
 
