@@ -50,3 +50,6 @@ class TProfileStore {
 
 // Directory of the running executable (with its trailing separator) + "ip.ini".
 std::string DefaultProfilePath();
+// The directory part of a full file name in the ANSI code page, up to and including the last
+// separator ('\\', '/' or ':'); empty when there is none.
+std::string DirectoryOf(const std::string& fileName);

@@ -47,19 +47,24 @@ std::string DefaultProfilePath() {
     }
     buf.resize(buf.size() * 2);  // long path: try again with room enough
   }
-  // Walk by characters: in GBK a 0x5C byte can be the second half of a character, so the
-  // last separator is searched character by character, not byte by byte.
+  buf.push_back('\0');
+  return DirectoryOf(buf.data()) + "ip.ini";
+}
+
+std::string DirectoryOf(const std::string& fileName) {
+  // Walk by characters: in GBK a 0x5C byte can be the second half of a character ("乗" is
+  // 81 5C), so the last separator is searched character by character, not byte by byte.
   std::size_t dirEnd = 0;
-  for (std::size_t pos = 0; pos < buf.size();) {
-    char c = buf[pos];
-    if (IsDBCSLeadByte(static_cast<BYTE>(c)) && pos + 1 < buf.size()) {
+  for (std::size_t pos = 0; pos < fileName.size();) {
+    char c = fileName[pos];
+    if (IsDBCSLeadByte(static_cast<BYTE>(c)) && pos + 1 < fileName.size()) {
       pos += 2;
       continue;
     }
     ++pos;
     if (c == '\\' || c == '/' || c == ':') dirEnd = pos;
   }
-  return std::string(buf.data(), dirEnd) + "ip.ini";
+  return fileName.substr(0, dirEnd);
 }
 
 TProfileStore::TProfileStore() = default;

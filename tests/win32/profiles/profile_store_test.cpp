@@ -235,4 +235,11 @@ TEST(ProfileStore, DefaultPathIsBesideTheExecutable) {
   std::string dirPart = exePath.substr(0, exePath.find_last_of('\\') + 1);
   EXPECT_EQ(DefaultProfilePath(), dirPart + "ip.ini");
   EXPECT_EQ(TProfileStore().Path(), dirPart + "ip.ini");
+
+  // "乗" is 81 5C in GBK: its second byte is no separator.
+  ASSERT_EQ(std::string("乗"), "\x81\x5c");
+  EXPECT_EQ(DirectoryOf("C:\\软件\\乗\\netvosk.exe"), "C:\\软件\\乗\\");
+  EXPECT_EQ(DirectoryOf("C:\\乗"), "C:\\");
+  EXPECT_EQ(DirectoryOf("D:\\工具\\乗netvosk.exe"), "D:\\工具\\");
+  EXPECT_EQ(DirectoryOf("netvosk.exe"), "");
 }
