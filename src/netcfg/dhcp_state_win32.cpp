@@ -1,6 +1,7 @@
 // Asks the IP Helper API whether a connection is on DHCP. The library is loaded on demand from
 // the system directory; without it (or without the function) the answer is "cannot tell".
-// clang-format off: winsock2.h must come before windows.h, iphlpapi.h after both.
+// winsock2.h must come before windows.h, iphlpapi.h after both.
+// clang-format off
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
