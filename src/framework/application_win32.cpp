@@ -123,21 +123,33 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
   return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
 
+namespace {
+constexpr UINT kCreateHintWindow = WM_APP + 0x100;
+}
+
 void TApplication::UpdateHint(TWinControl* control) {
   if (!control->HandleAllocated() || control == this) return;
+  HWND hwnd = control->Handle();
   if (!hintWindow_) {
-    hintWindow_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-    if (!hintWindow_) return;
+    if (!control->ShowHint() || control->Hint().empty()) return;
+    // The tooltip is a top-level window of its own. It is made once the program is up and
+    // painted, so that it adds nothing to start-up; until then the hints wait here.
+    if (pendingHints_.empty()) PostMessageA(Handle(), kCreateHintWindow, 0, 0);
+    pendingHints_.push_back(hwnd);
+    return;
   }
+  SetHintTool(hwnd);
+}
+
+void TApplication::SetHintTool(HWND hwnd) {
+  TWinControl* control = FromHandle(hwnd);
   TOOLINFOA ti{};
   ti.cbSize = TTTOOLINFOA_V1_SIZE;
   ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  ti.hwnd = control->Handle();
-  ti.uId = reinterpret_cast<UINT_PTR>(control->Handle());
+  ti.hwnd = hwnd;
+  ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
   SendMessageA(hintWindow_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
-  if (control->ShowHint() && !control->Hint().empty()) {
+  if (control && control->ShowHint() && !control->Hint().empty()) {
     std::string hint = control->Hint();
     ti.lpszText = hint.data();
     SendMessageA(hintWindow_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
@@ -145,6 +157,18 @@ void TApplication::UpdateHint(TWinControl* control) {
 }
 
 LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == kCreateHintWindow) {
+    if (!hintWindow_)
+      hintWindow_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+    std::vector<HWND> pending;
+    pending.swap(pendingHints_);
+    if (hintWindow_)
+      for (HWND h : pending)
+        if (IsWindow(h)) SetHintTool(h);
+    return 0;
+  }
   if (msg == WM_CLOSE && mainForm_) {
     mainForm_->Close();
     return 0;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/controls_win32.h"
 #include "framework/exception.h"
@@ -60,7 +61,9 @@ class TApplication : public TWinControl {
   TForm* mainForm_ = nullptr;
   bool terminated_ = false;
   bool handlingException_ = false;
+  void SetHintTool(HWND hwnd);
   HWND hintWindow_ = nullptr;
+  std::vector<HWND> pendingHints_;  // windows whose hints wait for the tooltip window
 };
 
 extern TApplication* Application;

@@ -1,6 +1,8 @@
 #include "framework/graphics_win32.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "framework/exception.h"
 
@@ -58,9 +60,7 @@ static std::vector<TPropInfo> fontProps() {
 NV_DEFINE_CLASS_EX(TFont, TObject, nullptr, fontProps)
 
 TFont::TFont() = default;
-TFont::~TFont() {
-  if (handle_) DeleteObject(handle_);
-}
+TFont::~TFont() = default;
 
 void TFont::Assign(const TFont& other) {
   name_ = other.name_;
@@ -78,12 +78,32 @@ void TFont::SetStyle(unsigned s) { if (s != style_) { style_ = s; Changed(); } }
 void TFont::SetColor(TColor c) { if (c != color_) { color_ = c; Changed(); } }
 
 void TFont::Changed() {
-  if (handle_) {
-    DeleteObject(handle_);
-    handle_ = nullptr;
-  }
+  handle_.reset();
   if (OnChange) OnChange();
 }
+
+namespace {
+// Controls of one window mostly share one font; asking GDI (and under Wine, fontconfig) for
+// each of them again costs more than the rest of creating the window. A font handle lives as
+// long as some TFont uses it.
+std::shared_ptr<HFONT__> SharedFont(const LOGFONTA& lf) {
+  struct Entry {
+    LOGFONTA lf;
+    std::weak_ptr<HFONT__> font;
+  };
+  static std::vector<Entry>* cache = new std::vector<Entry>;
+  for (auto it = cache->begin(); it != cache->end();) {
+    if (it->font.expired()) { it = cache->erase(it); continue; }
+    if (std::memcmp(&it->lf, &lf, sizeof lf) == 0) return it->font.lock();
+    ++it;
+  }
+  HFONT h = CreateFontIndirectA(&lf);
+  if (!h) return nullptr;
+  std::shared_ptr<HFONT__> font(h, [](HFONT f) { DeleteObject(f); });
+  cache->push_back({lf, font});
+  return font;
+}
+}  // namespace
 
 HFONT TFont::Handle() {
   if (!handle_) {
@@ -98,9 +118,9 @@ HFONT TFont::Handle() {
     lf.lfCharSet = static_cast<BYTE>(charset_ == ANSI_CHARSET && GetACP() == 936 ? GB2312_CHARSET : charset_);
     lf.lfQuality = DEFAULT_QUALITY;
     lstrcpynA(lf.lfFaceName, name_.c_str(), LF_FACESIZE);
-    handle_ = CreateFontIndirectA(&lf);
+    handle_ = SharedFont(lf);
   }
-  return handle_;
+  return handle_.get();
 }
 
 HCURSOR CursorHandle(int cursor) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "framework/object.h"
@@ -48,7 +49,7 @@ class TFont : public TObject {
   TColor Color() const { return color_; }
   void SetColor(TColor c);
 
-  HFONT Handle();  // owned by the font; valid until the next change
+  HFONT Handle();  // shared by fonts of the same description; valid until the next change
   std::function<void()> OnChange;
 
  private:
@@ -58,7 +59,7 @@ class TFont : public TObject {
   int charset_ = DEFAULT_CHARSET;
   unsigned style_ = 0;
   TColor color_ = clWindowText;
-  HFONT handle_ = nullptr;
+  std::shared_ptr<HFONT__> handle_;
 };
 
 enum TCursor { crDefault = 0, crArrow = -2, crHandPoint = -21, crHourGlass = -11 };
