@@ -220,7 +220,16 @@ WNDPROC RegisterFrameworkClass(const TCreateParams& params) {
   } else {
     wc.style = params.classStyle;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(instance, "MAINICON");
+    if (params.programIcon) {
+      // Both sizes from the resource: left to derive the small one itself, the system
+      // scales the large icon, which costs more than the rest of registering the class.
+      static HICON large = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                                         GetSystemMetrics(SM_CYICON), LR_SHARED));
+      static HICON small = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+      wc.hIcon = large;
+      wc.hIconSm = small;
+    }
   }
   wc.cbSize = sizeof wc;
   wc.hInstance = instance;

@@ -37,6 +37,7 @@ struct TCreateParams {
   std::string windowClass;   // our class name (the framework class name)
   const char* systemClass = nullptr;  // superclassed system class, or null for our own
   UINT classStyle = CS_DBLCLKS;
+  bool programIcon = false;  // the class shows the program's icon (forms)
 };
 
 class TControl : public TComponent {

@@ -81,6 +81,7 @@ void TForm::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.style &= ~(WS_VISIBLE | WS_CHILD);
   p.classStyle = CS_DBLCLKS;
+  p.programIcon = true;
   switch (borderStyle_) {
     case bsNone: p.style |= WS_POPUP; break;
     case bsSingle: case bsToolWindow: p.style |= WS_CAPTION | WS_BORDER; break;
