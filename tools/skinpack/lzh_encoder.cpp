@@ -74,8 +74,10 @@ void TEncoder::Reconstruct() {
   }
   for (int i = 0; i < T; ++i) {
     int k = son_[i];
-    if (k >= T) prnt_[k] = int16_t(i);
-    else prnt_[k] = prnt_[k + 1] = int16_t(i);
+    if (k >= T)
+      prnt_[k] = int16_t(i);
+    else
+      prnt_[k] = prnt_[k + 1] = int16_t(i);
   }
 }
 
@@ -147,14 +149,16 @@ void TEncoder::InsertNode(int r) {
   matchLength_ = 0;
   for (;;) {
     if (cmp >= 0) {
-      if (rson_[p] != NIL) p = rson_[p];
+      if (rson_[p] != NIL)
+        p = rson_[p];
       else {
         rson_[p] = int16_t(r);
         dad_[r] = int16_t(p);
         return;
       }
     } else {
-      if (lson_[p] != NIL) p = lson_[p];
+      if (lson_[p] != NIL)
+        p = lson_[p];
       else {
         lson_[p] = int16_t(r);
         dad_[r] = int16_t(p);
@@ -180,16 +184,20 @@ void TEncoder::InsertNode(int r) {
   rson_[r] = rson_[p];
   dad_[lson_[p]] = int16_t(r);
   dad_[rson_[p]] = int16_t(r);
-  if (rson_[dad_[p]] == p) rson_[dad_[p]] = int16_t(r);
-  else lson_[dad_[p]] = int16_t(r);
+  if (rson_[dad_[p]] == p)
+    rson_[dad_[p]] = int16_t(r);
+  else
+    lson_[dad_[p]] = int16_t(r);
   dad_[p] = NIL;
 }
 
 void TEncoder::DeleteNode(int p) {
   if (dad_[p] == NIL) return;
   int q;
-  if (rson_[p] == NIL) q = lson_[p];
-  else if (lson_[p] == NIL) q = rson_[p];
+  if (rson_[p] == NIL)
+    q = lson_[p];
+  else if (lson_[p] == NIL)
+    q = rson_[p];
   else {
     q = lson_[p];
     if (rson_[q] != NIL) {
@@ -204,8 +212,10 @@ void TEncoder::DeleteNode(int p) {
     dad_[rson_[p]] = int16_t(q);
   }
   dad_[q] = dad_[p];
-  if (rson_[dad_[p]] == p) rson_[dad_[p]] = int16_t(q);
-  else lson_[dad_[p]] = int16_t(q);
+  if (rson_[dad_[p]] == p)
+    rson_[dad_[p]] = int16_t(q);
+  else
+    lson_[dad_[p]] = int16_t(q);
   dad_[p] = NIL;
 }
 
@@ -215,12 +225,18 @@ std::vector<uint8_t> TEncoder::Run(const uint8_t* data, size_t size) {
   // Encoding tables: for each upper-six-bit value, the first byte the decoder maps to it.
   for (int n = 255; n >= 0; --n) {
     int code, len;
-    if (n < 32) code = 0, len = 3;
-    else if (n < 80) code = (n - 16) >> 4, len = 4;
-    else if (n < 144) code = (n - 48) >> 3, len = 5;
-    else if (n < 192) code = (n - 96) >> 2, len = 6;
-    else if (n < 240) code = (n - 144) >> 1, len = 7;
-    else code = n - 192, len = 8;
+    if (n < 32)
+      code = 0, len = 3;
+    else if (n < 80)
+      code = (n - 16) >> 4, len = 4;
+    else if (n < 144)
+      code = (n - 48) >> 3, len = 5;
+    else if (n < 192)
+      code = (n - 96) >> 2, len = 6;
+    else if (n < 240)
+      code = (n - 144) >> 1, len = 7;
+    else
+      code = n - 192, len = 8;
     pCode_[code] = uint8_t(n);
     pLen_[code] = uint8_t(len);
   }

@@ -17,8 +17,7 @@ namespace fs = std::filesystem;
 namespace {
 
 int Usage() {
-  std::fprintf(stderr,
-               "usage: skinpack pack FOLDER FILE | list FILE | extract FILE FOLDER [NAME]\n");
+  std::fprintf(stderr, "usage: skinpack pack FOLDER FILE | list FILE | extract FILE FOLDER [NAME]\n");
   return 2;
 }
 
@@ -34,8 +33,7 @@ void LoadSkin(const std::string& file, TSkinReader& reader) {
 void WriteEntry(const TSkinReader& reader, int i, const fs::path& folder) {
   const std::string& name = reader.Names()[size_t(i)];
   fs::path target = folder / fs::path(name).filename();
-  if (name.empty() || name == "." || name == ".." ||
-      name.find_first_of("/\\:") != std::string::npos)
+  if (name.empty() || name == "." || name == ".." || name.find_first_of("/\\:") != std::string::npos)
     throw std::runtime_error("refusing entry name with a folder part: " + name);
   int64_t n;
   const uint8_t* p = reader.EntryData(i, &n);

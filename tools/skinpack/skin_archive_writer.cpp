@@ -53,8 +53,10 @@ std::vector<TSkinEntry> ReadSkinFolder(const std::string& folder) {
   for (const auto& de : fs::directory_iterator(folder)) {
     if (!de.is_regular_file()) continue;
     std::string ext = Lower(de.path().extension().string());
-    if (ext == ".bmp") bmps.push_back(de.path());
-    else if (ext == ".ini") inis.push_back(de.path());
+    if (ext == ".bmp")
+      bmps.push_back(de.path());
+    else if (ext == ".ini")
+      inis.push_back(de.path());
   }
   if (inis.size() != 1)
     throw std::runtime_error("the folder must hold exactly one .ini definition, found " +

@@ -11,8 +11,11 @@ TSkinBitmap::TSkinBitmap() = default;
 TSkinBitmap::TSkinBitmap(int width, int height, TPixelFormat pf) { Allocate(width, height, pf); }
 
 TSkinBitmap::TSkinBitmap(TSkinBitmap&& o) noexcept
-    : width_(o.width_), height_(o.height_), format_(o.format_),
-      storage_(std::move(o.storage_)), bits_(o.bits_) {
+    : width_(o.width_),
+      height_(o.height_),
+      format_(o.format_),
+      storage_(std::move(o.storage_)),
+      bits_(o.bits_) {
   o.width_ = o.height_ = 0;
   o.bits_ = nullptr;
 }
@@ -77,9 +80,7 @@ uint8_t* TSkinBitmap::ScanLine(int y) {
   return bits_ + size_t(y) * size_t(RowStride());
 }
 
-const uint8_t* TSkinBitmap::ScanLine(int y) const {
-  return const_cast<TSkinBitmap*>(this)->ScanLine(y);
-}
+const uint8_t* TSkinBitmap::ScanLine(int y) const { return const_cast<TSkinBitmap*>(this)->ScanLine(y); }
 
 uint32_t TSkinBitmap::Pixel(int x, int y) const {
   if (x < 0 || x >= width_) return 0;

@@ -22,8 +22,7 @@ class TBitmapStorage {
   virtual void* DibHandle() const = 0;
 };
 // Zeroed storage for a top-down DIB of the given size; throws EOutOfMemory on failure.
-std::unique_ptr<TBitmapStorage> AllocateBitmapStorage(int width, int height, int bitsPerPixel,
-                                                      size_t bytes);
+std::unique_ptr<TBitmapStorage> AllocateBitmapStorage(int width, int height, int bitsPerPixel, size_t bytes);
 }  // namespace nv_skin_detail
 
 class TSkinBitmap : public TObject {
@@ -56,9 +55,7 @@ class TSkinBitmap : public TObject {
   int BytesPerPixel() const { return format_ == pf32bit ? 4 : 3; }
   // DIB stride: width*bpp rounded up to 4 bytes.
   int RowStride() const { return StrideFor(width_, format_); }
-  static int StrideFor(int width, TPixelFormat pf) {
-    return ((width * (pf == pf32bit ? 4 : 3)) + 3) & ~3;
-  }
+  static int StrideFor(int width, TPixelFormat pf) { return ((width * (pf == pf32bit ? 4 : 3)) + 3) & ~3; }
 
   // Colour 0x00BBGGRR (red in the low byte). Out-of-range reads give 0, writes are ignored.
   uint32_t Pixel(int x, int y) const;

@@ -20,8 +20,7 @@ class TDibStorage : public TBitmapStorage {
     void* bits = nullptr;
     dib_ = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!dib_ || !bits)
-      throw EOutOfMemory(Format("Cannot create a %dx%d bitmap (error %lu)", width, height,
-                                GetLastError()));
+      throw EOutOfMemory(Format("Cannot create a %dx%d bitmap (error %lu)", width, height, GetLastError()));
     bits_ = static_cast<uint8_t*>(bits);  // the system hands out zeroed pages
   }
   ~TDibStorage() override { DeleteObject(dib_); }

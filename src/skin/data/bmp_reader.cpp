@@ -11,9 +11,7 @@ constexpr uint32_t kBiRgb = 0, kBiBitfields = 3, kBiAlphaBitfields = 6;
 uint32_t Le16(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8); }
 uint32_t Le32(const uint8_t* p) { return Le16(p) | (Le16(p + 2) << 16); }
 
-[[noreturn]] void Bad(const char* why) {
-  throw EInvalidGraphic(Format("Invalid bitmap: %s", why));
-}
+[[noreturn]] void Bad(const char* why) { throw EInvalidGraphic(Format("Invalid bitmap: %s", why)); }
 
 // One colour channel described by a bit mask, scaled to 8 bits.
 struct TMask {
@@ -65,8 +63,7 @@ TSkinBitmap LoadBitmapFromBytes(const uint8_t* data, size_t size) {
   bool topDown = height < 0;
   if (topDown) height = -height;
   if (width <= 0 || height <= 0) Bad("the width or height is not positive");
-  if (width > TSkinBitmap::kMaxSide || height > TSkinBitmap::kMaxSide)
-    Bad("the picture is too large");
+  if (width > TSkinBitmap::kMaxSide || height > TSkinBitmap::kMaxSide) Bad("the picture is too large");
 
   uint32_t rMask = 0, gMask = 0, bMask = 0, aMask = 0;
   if (compression == kBiBitfields || compression == kBiAlphaBitfields) {
@@ -124,7 +121,9 @@ TSkinBitmap LoadBitmapFromBytes(const uint8_t* data, size_t size) {
     const uint8_t* s = data + pixelOffset + size_t(row) * srcStride;
     uint8_t* d = bmp.ScanLine(int(topDown ? row : height - 1 - row));
     switch (bpp) {
-      case 1: case 4: case 8: {
+      case 1:
+      case 4:
+      case 8: {
         uint32_t perByte = 8 / bpp, m = (1u << bpp) - 1;
         for (int64_t x = 0; x < width; ++x) {
           uint32_t shift = 8 - bpp * (1 + uint32_t(x) % perByte);
@@ -141,9 +140,7 @@ TSkinBitmap LoadBitmapFromBytes(const uint8_t* data, size_t size) {
           d[0] = b.Get(v), d[1] = g.Get(v), d[2] = r.Get(v);
         }
         break;
-      case 24:
-        std::memcpy(d, s, size_t(width) * 3);
-        break;
+      case 24: std::memcpy(d, s, size_t(width) * 3); break;
       case 32:
         if (compression == kBiRgb) {
           std::memcpy(d, s, size_t(width) * 4);

@@ -16,18 +16,24 @@ struct TPositionTables {
   uint8_t len[256];
   constexpr TPositionTables() : code(), len() {
     for (int n = 0; n < 256; ++n) {
-      if (n < 32) code[n] = 0, len[n] = 3;
-      else if (n < 80) code[n] = uint8_t((n - 16) >> 4), len[n] = 4;
-      else if (n < 144) code[n] = uint8_t((n - 48) >> 3), len[n] = 5;
-      else if (n < 192) code[n] = uint8_t((n - 96) >> 2), len[n] = 6;
-      else if (n < 240) code[n] = uint8_t((n - 144) >> 1), len[n] = 7;
-      else code[n] = uint8_t(n - 192), len[n] = 8;
+      if (n < 32)
+        code[n] = 0, len[n] = 3;
+      else if (n < 80)
+        code[n] = uint8_t((n - 16) >> 4), len[n] = 4;
+      else if (n < 144)
+        code[n] = uint8_t((n - 48) >> 3), len[n] = 5;
+      else if (n < 192)
+        code[n] = uint8_t((n - 96) >> 2), len[n] = 6;
+      else if (n < 240)
+        code[n] = uint8_t((n - 144) >> 1), len[n] = 7;
+      else
+        code[n] = uint8_t(n - 192), len[n] = 8;
     }
   }
 };
 constexpr TPositionTables kPos;
-static_assert(kPos.code[255] == 0x3F && kPos.len[255] == 8 && kPos.code[80] == 4 &&
-              kPos.len[80] == 5 && kPos.code[192] == 0x18 && kPos.len[191] == 6);
+static_assert(kPos.code[255] == 0x3F && kPos.len[255] == 8 && kPos.code[80] == 4 && kPos.len[80] == 5 &&
+              kPos.code[192] == 0x18 && kPos.len[191] == 6);
 
 // Input read one byte per call, served from a block so the stream is not called per byte.
 class TByteSource {
@@ -175,8 +181,10 @@ void TLZH::Reconstruct() {
   }
   for (int i = 0; i < T; ++i) {
     int k = son[i];
-    if (k >= T) prnt[k] = int16_t(i);
-    else prnt[k] = prnt[k + 1] = int16_t(i);
+    if (k >= T)
+      prnt[k] = int16_t(i);
+    else
+      prnt[k] = prnt[k + 1] = int16_t(i);
   }
 }
 
@@ -189,8 +197,8 @@ void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
   if (size < 0) throw ElzhException(Format("LZH : Invalid unpacked size %lld", (long long)size));
   if (size == 0) return;
   if (size > kMaxUnpackedSize)
-    throw ElzhException(Format("LZH : Unpacked size %lld exceeds the limit of %lld bytes",
-                               (long long)size, (long long)kMaxUnpackedSize));
+    throw ElzhException(Format("LZH : Unpacked size %lld exceeds the limit of %lld bytes", (long long)size,
+                               (long long)kMaxUnpackedSize));
   int64_t remaining = input.Size() - input.Position();
   if (remaining < 0) remaining = 0;
   if (size > remaining * kMaxBytesPerInputByte + kPaddingAllowance)
@@ -227,7 +235,7 @@ void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
   using TBits = std::conditional_t<sizeof(void*) >= 8, uint64_t, uint32_t>;
   constexpr int kWidth = int(sizeof(TBits) * 8);
   constexpr int kLow = kWidth == 64 ? 40 : 16;  // refill below this before each symbol
-  TBits bits = 0;  // next bit at the top
+  TBits bits = 0;                               // next bit at the top
   int nbits = 0;
   int padded = 0;  // zero bytes supplied past the end of the input
   auto refill = [&] {

@@ -13,9 +13,9 @@ NV_EXCEPTION(ElzhException, Exception)
 class TLZH : public TObject {
   NV_CLASS(TLZH)
  public:
-  static constexpr int N = 4096;          // ring buffer (window) size
-  static constexpr int F = 60;            // look-ahead: longest match
-  static constexpr int THRESHOLD = 2;     // matches longer than this are coded as matches
+  static constexpr int N = 4096;                      // ring buffer (window) size
+  static constexpr int F = 60;                        // look-ahead: longest match
+  static constexpr int THRESHOLD = 2;                 // matches longer than this are coded as matches
   static constexpr int N_CHAR = 256 - THRESHOLD + F;  // 314 symbols: bytes and match lengths
   static constexpr int T = N_CHAR * 2 - 1;            // 627 tree nodes
   static constexpr int R = T - 1;                     // root

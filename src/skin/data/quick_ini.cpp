@@ -91,10 +91,14 @@ bool ParseSkinInteger(std::string_view t, int32_t* value) {
   for (; i < t.size(); ++i) {
     char c = t[i];
     int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return false;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
+    else
+      return false;
     v = v * uint64_t(base) + uint64_t(d);
     // Decimal must fit a signed 32-bit value; hexadecimal may use all 32 bits.
     if (v > (base == 16 ? 0xFFFFFFFFull : 0x80000000ull)) return false;
@@ -105,8 +109,7 @@ bool ParseSkinInteger(std::string_view t, int32_t* value) {
   return true;
 }
 
-int32_t TQuickIni::ReadInteger(std::string_view section, std::string_view key,
-                               int32_t def) const {
+int32_t TQuickIni::ReadInteger(std::string_view section, std::string_view key, int32_t def) const {
   static const std::string kNone;
   std::string s = ReadString(section, key, kNone);
   int32_t v;

@@ -23,8 +23,7 @@ class TQuickIni : public TObject {
   void ReadSections(std::vector<std::string>* target) const;
   // The value of the first line of the section whose key matches (case ignored); an empty
   // value or a missing section or key gives the default.
-  std::string ReadString(std::string_view section, std::string_view key,
-                         const std::string& def) const;
+  std::string ReadString(std::string_view section, std::string_view key, const std::string& def) const;
   // Decimal, or hexadecimal with "0x"/"0X" or "$"; a leading minus allowed. Anything else
   // gives the default.
   int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const;

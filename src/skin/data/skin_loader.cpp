@@ -141,8 +141,10 @@ std::unique_ptr<TDataSkinBorder> TBuilder::Border(const char* name) const {
   Picture(Str(s, n), o->Image);
   bool vertical = n == "Left" || n == "Right";
   int32_t first = Int(s, n + "TopHeight"), second = Int(s, n + "BotHeight");
-  if (vertical) o->TopHeight = first, o->BottomHeight = second;
-  else o->LeftWidth = first, o->RightWidth = second;
+  if (vertical)
+    o->TopHeight = first, o->BottomHeight = second;
+  else
+    o->LeftWidth = first, o->RightWidth = second;
   o->Frame = AtLeastOne(Int(s, n + "Frame", 1));
   o->Tile = std::min(Int(s, n + "Stretch", 1), 1);
   o->Trans = Int(s, n + "Trans", 1);
@@ -181,8 +183,8 @@ void TBuilder::ReadSkinColours(TSkinContent& c) const {
 void TBuilder::ReadCaptionButtons(TSkinContent& c) const {
   for (const std::string& name : c.Sections) {
     std::string up = skin_text::UpperCase(name);
-    if (!skin_text::StartsWith(up, "BUTTON") || up == "BUTTON" || up == "BUTTONS" ||
-        up == "BUTTON.RADIO" || up == "BUTTON.CHECKBOX")
+    if (!skin_text::StartsWith(up, "BUTTON") || up == "BUTTON" || up == "BUTTONS" || up == "BUTTON.RADIO" ||
+        up == "BUTTON.CHECKBOX")
       continue;
     int32_t action = Int(name, "Action");
     if (action == -1 && Int(name, "Visibility", 1) != 0) continue;
@@ -198,8 +200,7 @@ void TBuilder::ReadCaptionButtons(TSkinContent& c) const {
     Picture(Str(name, "ButtonImage"), b->Image);
     if (b->Frame <= 0) {
       b->Frame = 6;
-      if (!b->Image.Empty())
-        b->Frame = double(b->Image.Width()) / b->Image.Height() <= 3.8 ? 3 : 6;
+      if (!b->Image.Empty()) b->Frame = double(b->Image.Width()) / b->Image.Height() <= 3.8 ? 3 : 6;
       if (action < 0) b->Frame = 6;
     }
     if (action == 3 || action == 11) b->Image = TSkinBitmap();
@@ -292,8 +293,7 @@ std::unique_ptr<TDataSkinObject> TBuilder::ReadMenuBar() const {
   return o;
 }
 
-std::unique_ptr<TDataSkinObject> TBuilder::TrackElement(const char* section,
-                                                        const char* resource) const {
+std::unique_ptr<TDataSkinObject> TBuilder::TrackElement(const char* section, const char* resource) const {
   auto o = ImageElement<TDataSkinObject>(section, true);
   if (o && !o->Image.Empty()) {
     o->Frame = AtLeastOne(o->Frame);
@@ -360,8 +360,7 @@ std::unique_ptr<TSkinContent> TBuilder::Run() {
   // The second key never names a picture: the second bitmap is the mirrored button.
   c->ComboButton = TwoPictureElement("ComboButton", "****");
   if (c->ComboButton) {
-    if (!c->ComboButton->Image.Empty())
-      c->ComboButton->SecondImage = MirroredCopy24(c->ComboButton->Image);
+    if (!c->ComboButton->Image.Empty()) c->ComboButton->SecondImage = MirroredCopy24(c->ComboButton->Image);
     c->ComboButton->Frame = 4;
   }
   c->SunkEdge = ImageElement<TDataSkinObject>("SunkEdge", true);
@@ -442,13 +441,11 @@ std::unique_ptr<TSkinContent> TSkinDataLoader::Load(const uint8_t* data, size_t 
   return Load(packed);
 }
 
-std::unique_ptr<TSkinContent> TSkinDataLoader::Build(const TSkinReader& reader,
-                                                     const TQuickIni& ini) const {
+std::unique_ptr<TSkinContent> TSkinDataLoader::Build(const TSkinReader& reader, const TQuickIni& ini) const {
   return TBuilder(reader, ini, sysColor_).Run();
 }
 
-void TSkinDataLoader::LoadPicture(const TSkinReader& reader, std::string_view name,
-                                  TSkinBitmap& dest) {
+void TSkinDataLoader::LoadPicture(const TSkinReader& reader, std::string_view name, TSkinBitmap& dest) {
   dest = TSkinBitmap();
   std::string_view file = skin_text::ExtractFileName(name);
   if (file.size() < 4 || file.substr(file.size() - 4) != ".bmp") return;

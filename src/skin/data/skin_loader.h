@@ -19,20 +19,30 @@
 
 // System colour indexes as the system's colour table numbers them.
 enum TSysColorIndex {
-  sciScrollbar = 0, sciMenu = 4, sciWindowText = 8, sciMenuText = 7, sciCaptionText = 9,
-  sciHighlight = 13, sciHighlightText = 14, sciBtnFace = 15, sciBtnShadow = 16,
-  sciBtnText = 18, sciInactiveCaptionText = 19, sciBtnHighlight = 20, sciDkShadow3D = 21,
-  sciLight3D = 22, sciMenuBar = 30,
+  sciScrollbar = 0,
+  sciMenu = 4,
+  sciWindowText = 8,
+  sciMenuText = 7,
+  sciCaptionText = 9,
+  sciHighlight = 13,
+  sciHighlightText = 14,
+  sciBtnFace = 15,
+  sciBtnShadow = 16,
+  sciBtnText = 18,
+  sciInactiveCaptionText = 19,
+  sciBtnHighlight = 20,
+  sciDkShadow3D = 21,
+  sciLight3D = 22,
+  sciMenuBar = 30,
 };
 // The classic system colours, for hosts without a colour table.
 uint32_t ClassicSysColor(int index);
 
 // Skin-wide colours of the "Colours" section.
 struct TSkinColours {
-  uint32_t WindowText = 0, ButtonFace = 0, Scrollbar = 0, HilightText = 0, Hilight = 0,
-           Menubar = 0, Menu = 0, MenuText = 0, ButtonText = 0, ButtonHilight = 0,
-           Buttonlight = 0, ButtonShadow = 0, ButtonDkShadow = 0, MenuBarText = 0,
-           TitleTextActive = 0, TitleTextNoActive = 0;
+  uint32_t WindowText = 0, ButtonFace = 0, Scrollbar = 0, HilightText = 0, Hilight = 0, Menubar = 0, Menu = 0,
+           MenuText = 0, ButtonText = 0, ButtonHilight = 0, Buttonlight = 0, ButtonShadow = 0,
+           ButtonDkShadow = 0, MenuBarText = 0, TitleTextActive = 0, TitleTextNoActive = 0;
 };
 
 // Everything one skin defines. The borders, "Buttons" and "Title" always exist; every other

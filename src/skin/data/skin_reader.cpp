@@ -14,8 +14,7 @@ TSkinMessageNotifier& Notifier() {
   return notifier;
 }
 int32_t Le32(const uint8_t* p) {
-  return int32_t(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-                 (uint32_t(p[3]) << 24));
+  return int32_t(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24));
 }
 }  // namespace
 
@@ -68,8 +67,7 @@ bool TSkinReader::LoadArchive(TStream& in) {
     size_t e = i;
     while (e < list.size() && list[e] != '\r' && list[e] != '\n') ++e;
     if (names.size() >= size_t(kMaxEntries))
-      throw ESkinArchiveError(
-          Format("Skin archive: more than %d entries", kMaxEntries));
+      throw ESkinArchiveError(Format("Skin archive: more than %d entries", kMaxEntries));
     names.emplace_back(list, i, e - i);
     if (e < list.size() && list[e] == '\r' && e + 1 < list.size() && list[e + 1] == '\n') ++e;
     i = e + 1;
@@ -83,8 +81,8 @@ bool TSkinReader::LoadArchive(TStream& in) {
       throw ESkinArchiveError("Skin archive: the entry size table is truncated");
     sizes[j] = Le32(sizeBytes);
     if (sizes[j] < 0)
-      throw ESkinArchiveError(Format("Skin archive: entry \"%s\" has a negative size",
-                                     names[size_t(j)].c_str()));
+      throw ESkinArchiveError(
+          Format("Skin archive: entry \"%s\" has a negative size", names[size_t(j)].c_str()));
     offsets[size_t(j) + 1] = offsets[size_t(j)] + sizes[j];
   }
   int64_t dataSize = in.Size() - in.Position();
@@ -126,8 +124,7 @@ void TSkinReader::Extract(const std::string& name, TMemoryStream& dest) const {
   dest.SetPosition(0);
 }
 
-std::string TSkinReader::ExtractFirstContaining(const std::string& text,
-                                                TMemoryStream& dest) const {
+std::string TSkinReader::ExtractFirstContaining(const std::string& text, TMemoryStream& dest) const {
   dest.Clear();
   for (int i = 0; i < count_; ++i) {
     if (names_[size_t(i)].find(text) == std::string::npos) continue;

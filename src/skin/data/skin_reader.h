@@ -25,8 +25,7 @@ class TSkinReader : public TObject {
  public:
   static constexpr int32_t kVersion = 20000;
   static constexpr int kMaxEntries = 1001;
-  static constexpr const char* kOlderSkinText =
-      "This is Older Skin File\rPlease update to new version !";
+  static constexpr const char* kOlderSkinText = "This is Older Skin File\rPlease update to new version !";
 
   // Unpacks the stored skin (position 0: unpacked size, then the bit stream) and reads the
   // archive. False only when the version is not ours (the notifier has then been told).

@@ -3,11 +3,11 @@
 //     build/w-NAME/src/skin/data/libnv_skin_data.a build/w-NAME/src/framework/libnv_framework_core.a
 //   wine a.exe tests/data/lzh/reference-sample.lzh
 // Prints the best of N runs in MB/s of output, beside memcpy of the same bytes.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
 
 #include "skin/data/lzh.h"
 
@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     best = std::min(best, std::chrono::duration<double>(t1 - t0).count());
     bestCopy = std::min(bestCopy, std::chrono::duration<double>(t2 - t1).count());
   }
-  std::printf("unpack %d -> %d bytes: %.1f MB/s; memcpy %.1f MB/s (ratio 1/%.0f)\n",
-              int(packed.size()), n, n / best / 1e6, n / bestCopy / 1e6, best / bestCopy);
+  std::printf("unpack %d -> %d bytes: %.1f MB/s; memcpy %.1f MB/s (ratio 1/%.0f)\n", int(packed.size()), n,
+              n / best / 1e6, n / bestCopy / 1e6, best / bestCopy);
   return 0;
 }

@@ -9,9 +9,8 @@ using skin_test::Put32;
 namespace {
 
 // A BMP with the given header fields and raw pixel rows (as stored).
-std::vector<uint8_t> Bmp(int w, int h, int bpp, uint32_t compression,
-                         const std::vector<uint8_t>& extra, const std::vector<uint8_t>& rows,
-                         uint32_t colorsUsed = 0) {
+std::vector<uint8_t> Bmp(int w, int h, int bpp, uint32_t compression, const std::vector<uint8_t>& extra,
+                         const std::vector<uint8_t>& rows, uint32_t colorsUsed = 0) {
   std::vector<uint8_t> b(54, 0);
   b[0] = 'B', b[1] = 'M';
   Put32(b, 10, uint32_t(54 + extra.size()));
@@ -38,7 +37,7 @@ TEST(SkinBitmap, RowsStrideAndFormats) {
   EXPECT_EQ(b.ScanLine(1)[8], 0x33);
   EXPECT_EQ(b.Pixel(2, 1), 0x112233u);
   EXPECT_EQ(b.Pixel(3, 1), 0u);  // outside reads 0
-  b.SetPixel(-1, 0, 5);         // ignored
+  b.SetPixel(-1, 0, 5);          // ignored
   TSkinBitmap c = b.Clone();
   b.SetPixelFormat(pf32bit);
   EXPECT_EQ(b.RowStride(), 12);

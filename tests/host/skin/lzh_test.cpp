@@ -1,9 +1,10 @@
+#include "skin/data/lzh.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "lzh_encoder.h"
-#include "skin/data/lzh.h"
 #include "skin_test_util.h"
 
 namespace {
@@ -86,8 +87,7 @@ TEST(Lzh, RefusesSizesTheInputCannotProduce) {
   };
   EXPECT_THROW(run(-1), ElzhException);
   EXPECT_THROW(run(int64_t(1) << 31), ElzhException);  // above the cap
-  EXPECT_THROW(run(100 * TLZH::kMaxBytesPerInputByte + TLZH::kPaddingAllowance + 1),
-               ElzhException);
+  EXPECT_THROW(run(100 * TLZH::kMaxBytesPerInputByte + TLZH::kPaddingAllowance + 1), ElzhException);
   out.Clear();
   EXPECT_NO_THROW(run(100 * TLZH::kMaxBytesPerInputByte));
   EXPECT_EQ(out.Size(), 100 * TLZH::kMaxBytesPerInputByte);

@@ -1,7 +1,8 @@
+#include "skin/data/quick_ini.h"
+
 #include <gtest/gtest.h>
 
 #include "framework/exception.h"
-#include "skin/data/quick_ini.h"
 
 namespace {
 
@@ -66,8 +67,9 @@ TEST(QuickIni, ReadSectionsNeedsATarget) {
 }
 
 TEST(QuickIni, IntegerForms) {
-  auto ini = Ini("[s]\nh=0x10\nH=0XfF\nd=$1A\nn=-12\nw=abc\nx=0x\ny=12a\nbig=4294967296\n"
-                 "neg=-2147483648\nfull=0xFFFFFFFF\n");
+  auto ini =
+      Ini("[s]\nh=0x10\nH=0XfF\nd=$1A\nn=-12\nw=abc\nx=0x\ny=12a\nbig=4294967296\n"
+          "neg=-2147483648\nfull=0xFFFFFFFF\n");
   EXPECT_EQ(ini.ReadInteger("s", "h", -5), 16);
   EXPECT_EQ(ini.ReadInteger("s", "H", -5), 16);  // first "h" wins: keys ignore case
   EXPECT_EQ(ini.ReadInteger("s", "d", -5), 26);
@@ -83,11 +85,11 @@ TEST(QuickIni, IntegerForms) {
 
 TEST(SkinColour, ComponentRules) {
   EXPECT_EQ(ParseSkinColour("255 255 255", 1), 0xFFFFFFu);
-  EXPECT_EQ(ParseSkinColour("255,128,0", 1), 0x0080FFu);    // orange
-  EXPECT_EQ(ParseSkinColour("12 34", 1), 12u);              // second not followed by a separator
-  EXPECT_EQ(ParseSkinColour("12 34 ", 1), 12u);             // trimmed first
+  EXPECT_EQ(ParseSkinColour("255,128,0", 1), 0x0080FFu);  // orange
+  EXPECT_EQ(ParseSkinColour("12 34", 1), 12u);            // second not followed by a separator
+  EXPECT_EQ(ParseSkinColour("12 34 ", 1), 12u);           // trimmed first
   EXPECT_EQ(ParseSkinColour("12 34,", 1), 12u | (34u << 8));
-  EXPECT_EQ(ParseSkinColour("200", 1), 0u);                 // a single number gives black
+  EXPECT_EQ(ParseSkinColour("200", 1), 0u);                   // a single number gives black
   EXPECT_EQ(ParseSkinColour("256;257;258;9", 1), 0x020100u);  // modulo 256, fourth ignored
   EXPECT_EQ(ParseSkinColour("  ", 0x123456), 0x123456u);
   EXPECT_EQ(ParseSkinColour("", 0x123456), 0x123456u);

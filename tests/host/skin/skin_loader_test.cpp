@@ -1,10 +1,11 @@
+#include "skin/data/skin_loader.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 
 #include "skin/data/bmp_reader.h"
-#include "skin/data/skin_loader.h"
 #include "skin_archive_writer.h"
 #include "skin_test_util.h"
 
@@ -18,8 +19,7 @@ std::unique_ptr<TSkinContent> LoadSample() {
 }
 
 // A skin of the given definition and pictures.
-std::unique_ptr<TSkinContent> LoadSkin(const std::string& ini,
-                                       std::vector<TSkinEntry> pictures = {}) {
+std::unique_ptr<TSkinContent> LoadSkin(const std::string& ini, std::vector<TSkinEntry> pictures = {}) {
   pictures.push_back({"skin.ini", std::vector<uint8_t>(ini.begin(), ini.end())});
   auto packed = PackSkin(pictures);
   return TSkinDataLoader().Load(packed.data(), packed.size());
@@ -79,15 +79,13 @@ TEST(SkinLoader, SampleSkinCaptionButtons) {
   std::vector<std::string> names;
   for (auto& b : c->SysButtons) names.push_back(b->Name);
   // ButtonHidden (action -1, no visibility) is dropped; ButtonHelp (visibility 0) stays.
-  EXPECT_EQ(names, (std::vector<std::string>{"BUTTONCLOSE", "BUTTONMAX", "BUTTONMIN",
-                                             "BUTTONHELP", "MDICONTROLS", "MDICONTROLS",
-                                             "MDICONTROLS"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"BUTTONCLOSE", "BUTTONMAX", "BUTTONMIN", "BUTTONHELP",
+                                             "MDICONTROLS", "MDICONTROLS", "MDICONTROLS"}));
   const auto& close = *c->SysButtons[0];
   EXPECT_EQ(close.Frame, 3);  // 54 x 18: ratio 3
   EXPECT_EQ(close.CombineOp, -1);
   EXPECT_EQ(close.Visibility1, 0);
-  EXPECT_EQ((std::vector<int>{close.Align, close.Xcoord, close.Ycoord}),
-            (std::vector<int>{1, 22, 5}));
+  EXPECT_EQ((std::vector<int>{close.Align, close.Xcoord, close.Ycoord}), (std::vector<int>{1, 22, 5}));
   EXPECT_EQ(c->SysButtons[1]->CombineOp, 2);
   EXPECT_EQ(c->SysButtons[2]->Frame, 6);  // 108 x 18: ratio 6
   EXPECT_EQ(c->SysButtons[3]->Frame, 6);  // negative action
@@ -139,8 +137,8 @@ TEST(SkinLoader, SampleSkinButtonsAndElements) {
   EXPECT_EQ(c->MenuBackground->Image.PixelFormat(), pf32bit);
   EXPECT_EQ(c->HorzScrollThumb->Frame, 3);
   EXPECT_EQ(c->VertScrollThumb->Frame, 4);  // FrameCount=0x4
-  for (auto* t : {&c->TrackbarThumbHorz, &c->TrackbarThumbVert, &c->TrackbarThumbLeft,
-                  &c->TrackbarThumbRight, &c->TrackbarThumbUp, &c->TrackbarThumbDown})
+  for (auto* t : {&c->TrackbarThumbHorz, &c->TrackbarThumbVert, &c->TrackbarThumbLeft, &c->TrackbarThumbRight,
+                  &c->TrackbarThumbUp, &c->TrackbarThumbDown})
     EXPECT_TRUE(*t);
   EXPECT_EQ(c->UpDownVert->SecondImage.Width(), 8);
   EXPECT_EQ(c->Track->Image.Width(), 20);  // from the skin
@@ -148,8 +146,8 @@ TEST(SkinLoader, SampleSkinButtonsAndElements) {
   // No TRACKVERT section: the program's own picture.
   EXPECT_EQ(c->TrackVert->Image.Width(), 8);
   EXPECT_EQ(c->TrackVert->Image.Height(), 16);
-  EXPECT_EQ((std::vector<int>{c->TrackVert->LeftWidth, c->TrackVert->BottomHeight,
-                              c->TrackVert->Tile, c->TrackVert->Frame}),
+  EXPECT_EQ((std::vector<int>{c->TrackVert->LeftWidth, c->TrackVert->BottomHeight, c->TrackVert->Tile,
+                              c->TrackVert->Frame}),
             (std::vector<int>{3, 3, 0, 1}));
 }
 
@@ -172,9 +170,10 @@ TEST(SkinLoader, MissingPicturesAndEmptyDefinition) {
 
 TEST(SkinLoader, PictureKeysNeedALowerCaseBmpExtension) {
   auto pic = skin_test::PlainBmp(30, 10);
-  auto c = LoadSkin("[Personality]\nTop=C:\\skins\\TOP.bmp\nLeft=top.BMP\nRight=top\n"
-                    "[Progress]\nBitmap=dir/top.bmp\nStyle=1\n[SunkEdge]\nImage=none.bmp\n",
-                    {{"top.bmp", pic}});
+  auto c = LoadSkin(
+      "[Personality]\nTop=C:\\skins\\TOP.bmp\nLeft=top.BMP\nRight=top\n"
+      "[Progress]\nBitmap=dir/top.bmp\nStyle=1\n[SunkEdge]\nImage=none.bmp\n",
+      {{"top.bmp", pic}});
   ASSERT_TRUE(c);
   EXPECT_EQ(c->Top->Image.Width(), 30);  // folder dropped, name case ignored in the archive
   EXPECT_TRUE(c->Left->Image.Empty());
@@ -187,7 +186,7 @@ TEST(SkinLoader, PictureKeysNeedALowerCaseBmpExtension) {
 }
 
 TEST(SkinLoader, CaptionButtonSelectionAndFrames) {
-  auto wide = skin_test::PlainBmp(39, 10);  // ratio 3.9
+  auto wide = skin_test::PlainBmp(39, 10);    // ratio 3.9
   auto narrow = skin_test::PlainBmp(38, 10);  // ratio 3.8
   auto c = LoadSkin(
       "[Button]\nButtonImage=n.bmp\n[BUTTONS]\n[Button.Radio]\n[button.checkbox]\n"
@@ -208,8 +207,7 @@ TEST(SkinLoader, CaptionButtonSelectionAndFrames) {
 }
 
 TEST(SkinLoader, BrokenPictureAndRefusedArchive) {
-  EXPECT_THROW(LoadSkin("[Personality]\nTop=bad.bmp\n", {{"bad.bmp", {'B', 'M', 0}}}),
-               EInvalidGraphic);
+  EXPECT_THROW(LoadSkin("[Personality]\nTop=bad.bmp\n", {{"bad.bmp", {'B', 'M', 0}}}), EInvalidGraphic);
   std::vector<uint8_t> old = {1, 0, 0, 0, 0};
   EXPECT_EQ(TSkinDataLoader().Load(old.data(), old.size()), nullptr);
 }
@@ -229,8 +227,7 @@ TEST(Skinpack, PacksListsAndExtracts) {
   auto listing = ReadFileBytes((dir / "out.txt").string());
   EXPECT_NE(std::string(listing.begin(), listing.end()).find("3126  vscroll.bmp"), std::string::npos);
   ASSERT_EQ(run("extract " + skn + " " + (dir / "x").string()), 0);
-  EXPECT_EQ(ReadFileBytes((dir / "x" / "sample.ini").string()),
-            ReadFileBytes(kSample + "/sample.ini"));
+  EXPECT_EQ(ReadFileBytes((dir / "x" / "sample.ini").string()), ReadFileBytes(kSample + "/sample.ini"));
   ASSERT_EQ(run("extract " + skn + " " + (dir / "y").string() + " TOP.BMP"), 0);
   EXPECT_EQ(ReadFileBytes((dir / "y" / "top.bmp").string()), ReadFileBytes(kSample + "/top.bmp"));
   EXPECT_NE(run("extract " + skn + " " + (dir / "y").string() + " nothing.bmp"), 0);

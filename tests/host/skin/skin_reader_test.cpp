@@ -1,8 +1,9 @@
+#include "skin/data/skin_reader.h"
+
 #include <gtest/gtest.h>
 
 #include "lzh_encoder.h"
 #include "skin/data/lzh.h"
-#include "skin/data/skin_reader.h"
 #include "skin_archive_writer.h"
 #include "skin_test_util.h"
 
@@ -33,8 +34,8 @@ class SkinReaderTest : public ::testing::Test {
 };
 
 TEST_F(SkinReaderTest, FindsEntriesWithoutRegardToCaseAndByContainedText) {
-  std::vector<TSkinEntry> e = {{"Top.BMP", {'t'}}, {"Empty.bmp", {}}, {"Skin.INI", {'[', 'a', ']'}},
-                               {"other.ini", {'x'}}};
+  std::vector<TSkinEntry> e = {
+      {"Top.BMP", {'t'}}, {"Empty.bmp", {}}, {"Skin.INI", {'[', 'a', ']'}}, {"other.ini", {'x'}}};
   ASSERT_TRUE(LoadRaw(BuildSkinArchive(e)));
   EXPECT_EQ(reader.Names(), (std::vector<std::string>{"top.bmp", "empty.bmp", "skin.ini", "other.ini"}));
   EXPECT_EQ(ExtractText("TOP.bmp"), "t");

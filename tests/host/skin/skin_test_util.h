@@ -41,8 +41,7 @@ inline std::vector<uint8_t> PlainBmp(int w, int h) {
 }
 
 // An unpacked archive with the given version and raw name list.
-inline std::vector<uint8_t> RawArchive(const std::string& list,
-                                       const std::vector<int32_t>& sizes,
+inline std::vector<uint8_t> RawArchive(const std::string& list, const std::vector<int32_t>& sizes,
                                        const std::vector<uint8_t>& data, int32_t version = 20000) {
   std::vector<uint8_t> a;
   Append32(a, uint32_t(version));
