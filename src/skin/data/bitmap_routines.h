@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "skin/data/bitmap.h"
+#include "skin/data/system_colors.h"
 
 // 0x00BBGGRR (red in the low byte). A negative value names a system colour whose index is
 // the low byte.
@@ -35,9 +36,6 @@ struct TSkinRect {
 
 // ---- Colours ----
 
-// The system colour of an index (GetSysColor on Windows; the classic default scheme on the
-// host, where there is no system to ask). Unknown indexes give black.
-std::uint32_t SystemColor(int index);
 // Resolves system colours; the result is a plain 0x00BBGGRR colour.
 TColor ResolveColor(TColor c);
 

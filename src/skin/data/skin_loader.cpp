@@ -402,29 +402,8 @@ std::unique_ptr<TSkinContent> TBuilder::Run() {
 
 }  // namespace
 
-uint32_t ClassicSysColor(int index) {
-  switch (index) {
-    case sciScrollbar: return 0xC8D0D4;
-    case sciMenu: return 0xFFFFFF;
-    case sciMenuText: return 0x000000;
-    case sciWindowText: return 0x000000;
-    case sciCaptionText: return 0xFFFFFF;
-    case sciHighlight: return 0x6A240A;
-    case sciHighlightText: return 0xFFFFFF;
-    case sciBtnFace: return 0xC8D0D4;
-    case sciBtnShadow: return 0x808080;
-    case sciBtnText: return 0x000000;
-    case sciInactiveCaptionText: return 0xC8D0D4;
-    case sciBtnHighlight: return 0xFFFFFF;
-    case sciDkShadow3D: return 0x404040;
-    case sciLight3D: return 0xC8D0D4;
-    case sciMenuBar: return 0xC8D0D4;
-    default: return 0;
-  }
-}
-
 TSkinDataLoader::TSkinDataLoader(TSysColorFn sysColor)
-    : sysColor_(sysColor ? std::move(sysColor) : TSysColorFn(&ClassicSysColor)) {}
+    : sysColor_(sysColor ? std::move(sysColor) : TSysColorFn(&SystemColor)) {}
 
 std::unique_ptr<TSkinContent> TSkinDataLoader::Load(TStream& packed) const {
   TSkinReader reader;

@@ -16,27 +16,8 @@
 #include "skin/data/quick_ini.h"
 #include "skin/data/skin_objects.h"
 #include "skin/data/skin_reader.h"
+#include "skin/data/system_colors.h"
 
-// System colour indexes as the system's colour table numbers them.
-enum TSysColorIndex {
-  sciScrollbar = 0,
-  sciMenu = 4,
-  sciWindowText = 8,
-  sciMenuText = 7,
-  sciCaptionText = 9,
-  sciHighlight = 13,
-  sciHighlightText = 14,
-  sciBtnFace = 15,
-  sciBtnShadow = 16,
-  sciBtnText = 18,
-  sciInactiveCaptionText = 19,
-  sciBtnHighlight = 20,
-  sciDkShadow3D = 21,
-  sciLight3D = 22,
-  sciMenuBar = 30,
-};
-// The classic system colours, for hosts without a colour table.
-uint32_t ClassicSysColor(int index);
 
 // Skin-wide colours of the "Colours" section.
 struct TSkinColours {
@@ -86,7 +67,7 @@ class TSkinDataLoader {
  public:
   using TSysColorFn = std::function<uint32_t(int index)>;
   // sysColor supplies the system's colours (defaults of the "Colours" keys); empty means
-  // ClassicSysColor.
+  // SystemColor.
   explicit TSkinDataLoader(TSysColorFn sysColor = {});
 
   // Unpacks a stored skin (unpacked size + bit stream) and builds it. Returns null when the

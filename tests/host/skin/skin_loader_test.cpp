@@ -61,7 +61,7 @@ TEST(SkinLoader, SampleSkinBordersTitleAndColours) {
   EXPECT_EQ(c->Colours.ButtonFace, 0xD8E9ECu);
   EXPECT_EQ(c->Colours.Menubar, c->Colours.ButtonFace);  // defaults to the face colour
   EXPECT_EQ(c->Colours.ButtonText, 0x302010u);
-  EXPECT_EQ(c->Colours.ButtonShadow, ClassicSysColor(sciBtnShadow));
+  EXPECT_EQ(c->Colours.ButtonShadow, SystemColor(sciBtnShadow));
   EXPECT_EQ(c->ColourList, (std::vector<uint32_t>{0x0000FF, 0x008000}));
   EXPECT_EQ(c->CustomColors[0], 0x030201u);
   EXPECT_EQ(c->CustomColors[5], 0xFFFFFFu);
@@ -165,7 +165,7 @@ TEST(SkinLoader, MissingPicturesAndEmptyDefinition) {
   EXPECT_EQ(c->SysButtons.size(), 3u);  // only the child-window buttons, without pictures
   EXPECT_TRUE(c->SysButtons[0]->Image.Empty());
   EXPECT_EQ(c->Track->Image.Width(), 16);  // fallback
-  EXPECT_EQ(c->Colours.ButtonFace, ClassicSysColor(sciBtnFace));
+  EXPECT_EQ(c->Colours.ButtonFace, SystemColor(sciBtnFace));
 }
 
 TEST(SkinLoader, PictureKeysNeedALowerCaseBmpExtension) {

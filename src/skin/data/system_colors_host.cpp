@@ -1,7 +1,8 @@
 // Host build: no system to ask, so system colours come from the classic default scheme.
 #include <array>
+#include <cstddef>
 
-#include "skin/data/bitmap_routines.h"
+#include "skin/data/system_colors.h"
 
 namespace {
 constexpr std::uint32_t Rgb(int r, int g, int b) { return std::uint32_t(r | (g << 8) | (b << 16)); }
@@ -42,5 +43,5 @@ constexpr std::array<std::uint32_t, 31> kClassicScheme = {
 
 std::uint32_t SystemColor(int index) {
   if (index < 0 || index >= int(kClassicScheme.size())) return 0;
-  return kClassicScheme[size_t(index)];
+  return kClassicScheme[static_cast<std::size_t>(index)];
 }
