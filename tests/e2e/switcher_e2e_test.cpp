@@ -8,6 +8,7 @@
 
 #include "e2e/driver/driver.h"
 #include "e2e/driver/standin.h"
+#include "win32/test_files.h"
 
 using namespace nvdrv;
 using ::testing::ElementsAre;
@@ -18,25 +19,6 @@ namespace {
 
 const char* const kCaption = "Netvosk2.1--免费版";
 const char* const kTitle = "Netvosk--免费版";
-
-void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD n = 0;
-  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-  CloseHandle(h);
-}
-
-std::string ReadFileBytes(const std::string& path) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return {};
-  std::string s(GetFileSize(h, nullptr), '\0');
-  DWORD n = 0;
-  ReadFile(h, s.data(), static_cast<DWORD>(s.size()), &n, nullptr);
-  CloseHandle(h);
-  s.resize(n);
-  return s;
-}
 
 // The main window and the controls the tests work.
 struct TMainWindow {
@@ -170,7 +152,7 @@ TEST_F(Switcher, SavedProfilesAreListedAsSavedAndOnceAfterARestart) {
   EXPECT_EQ(win_.Fields()[2], "10.0.0.6");  // the fields keep their text
 
   Quit();
-  std::string ini = ReadFileBytes(IniPath());
+  std::string ini = ReadBytes(IniPath());
   EXPECT_LT(ini.find("[公司]"), ini.find("[家里]"));
   EXPECT_THAT(ini, HasSubstr("LJM=以太网 2"));
 
@@ -183,7 +165,7 @@ TEST_F(Switcher, SavedProfilesAreListedAsSavedAndOnceAfterARestart) {
 }
 
 TEST_F(Switcher, SelectingALineLoadsAllSixFieldsWithDefaults) {
-  WriteFileBytes(IniPath(),
+  WriteBytes(IniPath(),
                  "[A]\r\nLJM=Local Area\r\nIP=1.1.1.1\r\nZWYM=255.0.0.0\r\nMRWG=1.1.1.254\r\nDNS=8.8.4.4\r\n"
                  "[只有地址]\r\nIP=  2.2.2.2  \r\n");
   Start();
@@ -195,7 +177,7 @@ TEST_F(Switcher, SelectingALineLoadsAllSixFieldsWithDefaults) {
 }
 
 TEST_F(Switcher, DeleteWithAndWithoutASelection) {
-  WriteFileBytes(IniPath(), "[A]\r\nIP=1\r\n[B]\r\nIP=2\r\n[C]\r\nIP=3\r\n[D]\r\nIP=4\r\n");
+  WriteBytes(IniPath(), "[A]\r\nIP=1\r\n[B]\r\nIP=2\r\n[C]\r\nIP=3\r\n[D]\r\nIP=4\r\n");
   Start();
   ASSERT_TRUE(WaitForLines({"A", "B", "C", "D"}));
   Select(1);
@@ -218,13 +200,13 @@ TEST_F(Switcher, DeleteWithAndWithoutASelection) {
   Click(win_.remove);
   EXPECT_TRUE(WaitForLines({"C", "D"}));
 
-  std::string ini = ReadFileBytes(IniPath());
+  std::string ini = ReadBytes(IniPath());
   EXPECT_THAT(ini, HasSubstr("[A]"));
   for (const char* gone : {"[B]", "[C]", "[D]"}) EXPECT_EQ(ini.find(gone), std::string::npos) << gone;
 }
 
 TEST_F(Switcher, ApplyRunsBothCommandsInOrderThenSaysDone) {
-  WriteFileBytes(IniPath(),
+  WriteBytes(IniPath(),
                  "[家里]\r\nLJM=本地连接\r\nIP=192.168.0.5\r\nZWYM=255.255.255.0\r\n"
                  "MRWG=192.168.0.1\r\nDNS=192.168.0.1\r\n");
   Start();
@@ -304,7 +286,7 @@ TEST_F(Switcher, SurvivesBadProfileFiles) {
   for (const Case& c : {Case{"random", noise}, Case{"10000 sections", many}, Case{"100 KB lines", longLines},
                         Case{"not GBK", notGbk}}) {
     SCOPED_TRACE(c.name);
-    WriteFileBytes(IniPath(), c.bytes);
+    WriteBytes(IniPath(), c.bytes);
     Start();
     auto lines = ListLines(win_.list);
     if (std::string(c.name) == "10000 sections") {
