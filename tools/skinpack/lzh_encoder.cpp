@@ -4,21 +4,18 @@
 #include <memory>
 #include <stdexcept>
 
+#include "skin/data/lzh_huffman.h"
+
 namespace {
 
-constexpr int N = 4096, F = 60, THRESHOLD = 2, NIL = N;
-constexpr int N_CHAR = 256 - THRESHOLD + F, T = N_CHAR * 2 - 1, R = T - 1;
-constexpr unsigned MAX_FREQ = 0x8000;
+constexpr int N = 4096, NIL = N;
+constexpr int F = TLzhHuffman::F, THRESHOLD = TLzhHuffman::THRESHOLD, T = TLzhHuffman::T, R = TLzhHuffman::R;
 
 class TEncoder {
  public:
   std::vector<uint8_t> Run(const uint8_t* data, size_t size);
 
  private:
-  // Adaptive Huffman tree, the same as the decoder's.
-  void StartHuff();
-  void Reconstruct();
-  void Update(int c);
   void EncodeChar(unsigned c);
   void EncodePosition(unsigned c);
   // Search tree over the window.
@@ -30,81 +27,12 @@ class TEncoder {
   uint8_t text_[N + F - 1];
   int16_t lson_[N + 1], rson_[N + 257], dad_[N + 1];
   int matchPosition_ = 0, matchLength_ = 0;
-  uint16_t freq_[T + 1];
-  int16_t prnt_[T + N_CHAR], son_[T];
+  TLzhHuffman huff_;  // the same model as the decoder's
   uint8_t pCode_[64], pLen_[64];
   std::vector<uint8_t> out_;
   uint32_t bitBuf_ = 0;
   int bitCount_ = 0;
 };
-
-void TEncoder::StartHuff() {
-  for (int i = 0; i < N_CHAR; ++i) {
-    freq_[i] = 1;
-    son_[i] = int16_t(i + T);
-    prnt_[i + T] = int16_t(i);
-  }
-  for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
-    freq_[j] = uint16_t(freq_[i] + freq_[i + 1]);
-    son_[j] = int16_t(i);
-    prnt_[i] = prnt_[i + 1] = int16_t(j);
-  }
-  freq_[T] = 0xFFFF;
-  prnt_[R] = 0;
-}
-
-void TEncoder::Reconstruct() {
-  int j = 0;
-  for (int i = 0; i < T; ++i)
-    if (son_[i] >= T) {
-      freq_[j] = uint16_t((freq_[i] + 1) / 2);
-      son_[j] = son_[i];
-      ++j;
-    }
-  for (int i = 0, jj = N_CHAR; jj < T; i += 2, ++jj) {
-    unsigned f = unsigned(freq_[i]) + freq_[i + 1];
-    freq_[jj] = uint16_t(f);
-    int k = jj - 1;
-    while (f < freq_[k]) --k;
-    ++k;
-    std::memmove(&freq_[k + 1], &freq_[k], size_t(jj - k) * sizeof freq_[0]);
-    freq_[k] = uint16_t(f);
-    std::memmove(&son_[k + 1], &son_[k], size_t(jj - k) * sizeof son_[0]);
-    son_[k] = int16_t(i);
-  }
-  for (int i = 0; i < T; ++i) {
-    int k = son_[i];
-    if (k >= T)
-      prnt_[k] = int16_t(i);
-    else
-      prnt_[k] = prnt_[k + 1] = int16_t(i);
-  }
-}
-
-void TEncoder::Update(int c) {
-  if (freq_[R] == MAX_FREQ) Reconstruct();
-  c = prnt_[c + T];
-  do {
-    unsigned k = ++freq_[c];
-    if (k > freq_[c + 1]) {
-      int l = c + 1;
-      while (k > freq_[++l]) {
-      }
-      --l;
-      freq_[c] = freq_[l];
-      freq_[l] = uint16_t(k);
-      int i = son_[c];
-      prnt_[i] = int16_t(l);
-      if (i < T) prnt_[i + 1] = int16_t(l);
-      int jj = son_[l];
-      son_[l] = int16_t(i);
-      prnt_[jj] = int16_t(c);
-      if (jj < T) prnt_[jj + 1] = int16_t(c);
-      son_[c] = int16_t(jj);
-      c = l;
-    }
-  } while ((c = prnt_[c]) != 0);
-}
 
 void TEncoder::PutBits(int n, uint32_t bits) {
   for (int i = n - 1; i >= 0; --i) {
@@ -122,12 +50,12 @@ void TEncoder::EncodeChar(unsigned c) {
   // second children. Trees may grow deeper than 32 levels in theory, so collect in an array.
   uint8_t path[T];
   int len = 0;
-  int k = prnt_[c + T];
+  int k = huff_.prnt[c + T];
   do {
     path[len++] = uint8_t(k & 1);
-  } while ((k = prnt_[k]) != R);
+  } while ((k = huff_.prnt[k]) != R);
   while (len > 0) PutBits(1, path[--len]);
-  Update(int(c));
+  huff_.Update(int(c));
 }
 
 void TEncoder::EncodePosition(unsigned c) {
@@ -240,7 +168,7 @@ std::vector<uint8_t> TEncoder::Run(const uint8_t* data, size_t size) {
     pCode_[code] = uint8_t(n);
     pLen_[code] = uint8_t(len);
   }
-  StartHuff();
+  huff_.Start();
   InitTree();
   size_t in = 0;
   int s = 0, r = N - F;

@@ -82,42 +82,11 @@ class TByteSink {
   uint8_t buf_[kSize];
 };
 
-// Counts leaf c and its ancestors up to the root. A node whose count now exceeds the next
-// node's is swapped with the last node of smaller count (exchanging subtrees and parent
-// links), so the nodes stay in count order. The sentinel after the root (0xFFFF) stops the
-// search.
-inline void UpdatePath(uint16_t* freq, int16_t* son, int16_t* prnt, int c) {
-  constexpr int T = TLZH::T;
-  c = prnt[c + T];
-  do {
-    unsigned k = ++freq[c];
-    if (k > freq[c + 1]) {
-      int l = c + 1;
-      while (k > freq[++l]) {
-      }
-      --l;
-      freq[c] = freq[l];
-      freq[l] = uint16_t(k);
-      int i = son[c];
-      prnt[i] = int16_t(l);
-      if (i < T) prnt[i + 1] = int16_t(l);
-      int jj = son[l];
-      son[l] = int16_t(i);
-      prnt[jj] = int16_t(c);
-      if (jj < T) prnt[jj + 1] = int16_t(c);
-      son[c] = int16_t(jj);
-      c = l;
-    }
-  } while ((c = prnt[c]) != 0);
-}
-
 }  // namespace
 
 struct TLZH::TTables {
   uint8_t text_buf[N + F - 1];  // 4,155 bytes
-  uint16_t freq[T + 1];         // 628: a sentinel stands after the root
-  int16_t prnt[T + N_CHAR];     // 941: parents of nodes, and (at T + c) of leaf c
-  int16_t son[T];               // 627: first child; leaves hold T + symbol
+  TLzhHuffman huff;
   // The packer's search trees. Unpacking never touches them; kept so the tables have one
   // layout for both directions.
   int16_t lson[N + 1];
@@ -135,63 +104,9 @@ void TLZH::AllocTables() {
 
 void TLZH::FreeTables() noexcept { t_.reset(); }
 
-void TLZH::StartHuff() {
-  uint16_t* freq = t_->freq;
-  int16_t* son = t_->son;
-  int16_t* prnt = t_->prnt;
-  for (int i = 0; i < N_CHAR; ++i) {
-    freq[i] = 1;
-    son[i] = int16_t(i + T);
-    prnt[i + T] = int16_t(i);
-  }
-  for (int i = 0, j = N_CHAR; j <= R; i += 2, ++j) {
-    freq[j] = uint16_t(freq[i] + freq[i + 1]);
-    son[j] = int16_t(i);
-    prnt[i] = prnt[i + 1] = int16_t(j);
-  }
-  freq[T] = 0xFFFF;
-  prnt[R] = 0;
-}
-
-// Halves the counts and rebuilds the tree from the leaves. Whole blocks of both tables are
-// shifted when a node is inserted (the often-copied version shifts half of the child block
-// when int is wider than 16 bits, and decodes wrongly from the first rebuild on).
-void TLZH::Reconstruct() {
-  uint16_t* freq = t_->freq;
-  int16_t* son = t_->son;
-  int16_t* prnt = t_->prnt;
-  int j = 0;
-  for (int i = 0; i < T; ++i) {
-    if (son[i] >= T) {
-      freq[j] = uint16_t((freq[i] + 1) / 2);
-      son[j] = son[i];
-      ++j;
-    }
-  }
-  for (int i = 0, jj = N_CHAR; jj < T; i += 2, ++jj) {
-    unsigned f = unsigned(freq[i]) + freq[i + 1];
-    freq[jj] = uint16_t(f);
-    int k = jj - 1;
-    while (f < freq[k]) --k;
-    ++k;
-    std::memmove(&freq[k + 1], &freq[k], size_t(jj - k) * sizeof freq[0]);
-    freq[k] = uint16_t(f);
-    std::memmove(&son[k + 1], &son[k], size_t(jj - k) * sizeof son[0]);
-    son[k] = int16_t(i);
-  }
-  for (int i = 0; i < T; ++i) {
-    int k = son[i];
-    if (k >= T)
-      prnt[k] = int16_t(i);
-    else
-      prnt[k] = prnt[k + 1] = int16_t(i);
-  }
-}
-
-void TLZH::Update(int c) {
-  if (t_->freq[R] == MAX_FREQ) Reconstruct();
-  UpdatePath(t_->freq, t_->son, t_->prnt, c);
-}
+void TLZH::StartHuff() { t_->huff.Start(); }
+void TLZH::Reconstruct() { t_->huff.Reconstruct(); }
+void TLZH::Update(int c) { t_->huff.Update(c); }
 
 void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
   if (size < 0) throw ElzhException(Format("LZH : Invalid unpacked size %lld", (long long)size));
@@ -219,14 +134,13 @@ void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
   StartHuff();
   uint8_t* text = t_->text_buf;
   std::memset(text, ' ', N - F);
-  const int16_t* son = t_->son;
+  TLzhHuffman& huff = t_->huff;
+  const int16_t* son = huff.son;
 
   TByteSource in(input);
   auto sink = std::make_unique<TByteSink>(output);
   uint8_t* const outStart = sink->buf();
   uint8_t* out = outStart;  // kept in a register: a byte store could alias a counter in memory
-  uint16_t* freq = t_->freq;
-  int16_t* prnt = t_->prnt;
 
   // Bits are taken most significant first, one input byte per refill call. The local buffer
   // is wider than the 16 bits the stream format needs so that a whole symbol (and its
@@ -259,8 +173,7 @@ void TLZH::Unpack(TStream& input, TStream& output, int64_t size) {
       --nbits;
     }
     c -= T;
-    if (freq[R] == MAX_FREQ) Reconstruct();
-    UpdatePath(freq, t_->son, prnt, int(c));
+    huff.Update(int(c));
     if (c < 256) {
       *out++ = uint8_t(c);
       text[r] = uint8_t(c);

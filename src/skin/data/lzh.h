@@ -7,6 +7,7 @@
 
 #include "framework/exception.h"
 #include "framework/streams.h"
+#include "skin/data/lzh_huffman.h"
 
 NV_EXCEPTION(ElzhException, Exception)
 
@@ -14,12 +15,12 @@ class TLZH : public TObject {
   NV_CLASS(TLZH)
  public:
   static constexpr int N = 4096;                      // ring buffer (window) size
-  static constexpr int F = 60;                        // look-ahead: longest match
-  static constexpr int THRESHOLD = 2;                 // matches longer than this are coded as matches
-  static constexpr int N_CHAR = 256 - THRESHOLD + F;  // 314 symbols: bytes and match lengths
-  static constexpr int T = N_CHAR * 2 - 1;            // 627 tree nodes
-  static constexpr int R = T - 1;                     // root
-  static constexpr unsigned MAX_FREQ = 0x8000;        // rebuild the tree at this root count
+  static constexpr int F = TLzhHuffman::F;                  // look-ahead: longest match
+  static constexpr int THRESHOLD = TLzhHuffman::THRESHOLD;  // longer matches are coded as matches
+  static constexpr int N_CHAR = TLzhHuffman::N_CHAR;        // 314 symbols: bytes and match lengths
+  static constexpr int T = TLzhHuffman::T;                  // 627 tree nodes
+  static constexpr int R = TLzhHuffman::R;                  // root
+  static constexpr unsigned MAX_FREQ = TLzhHuffman::MAX_FREQ;  // rebuild the tree at this root count
 
   // Largest unpacked size we accept from outside data. Skins are a few hundred kilobytes.
   static constexpr int64_t kMaxUnpackedSize = 64 * 1024 * 1024;

@@ -1,5 +1,5 @@
 // Stand-alone LZH unpacking timer (no benchmark library), for the Windows build under Wine:
-//   i686-w64-mingw32-g++ -std=c++20 -O2 -static -Isrc tests/bench/skin/lzh_timing.cpp \
+//   i686-w64-mingw32-g++ -std=c++20 -O2 -static -Isrc tests/bench/skin/lzh_timing.cpp (continued)
 //     build/w-NAME/src/skin/data/libnv_skin_data.a build/w-NAME/src/framework/libnv_framework_core.a
 //   wine a.exe tests/data/lzh/reference-sample.lzh
 // Prints the best of N runs in MB/s of output, beside memcpy of the same bytes.
