@@ -1,8 +1,11 @@
 // Owners of the system objects the dialogs use, one per cleanup rule.
 #pragma once
 
-#include <commctrl.h>
+// windows.h first: commctrl.h needs its types.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <utility>
 

@@ -2,8 +2,11 @@
 // (Call Stack, Modules) and the custom data page (Other).
 #pragma once
 
-#include <commctrl.h>
+// windows.h first: commctrl.h needs its types.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <array>
 #include <functional>
