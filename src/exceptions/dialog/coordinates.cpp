@@ -22,7 +22,11 @@ TLayoutRect FitStoredPlace(const TDialogCoordinates& c, const TLayoutRect& work,
   if (c.hasPlace) {
     bool reachable = c.left + width - kGrip >= work.left && c.left + kGrip <= work.right &&
                      c.top >= work.top && c.top + kGrip <= work.bottom;
-    if (reachable) left = c.left, top = c.top;
+    // Where the stored place lies partly off the work area, as much of it as fits comes back.
+    if (reachable) {
+      left = std::max<int>(work.left, std::min<int>(c.left, work.right - width));
+      top = std::max<int>(work.top, std::min<int>(c.top, work.bottom - height));
+    }
   }
   return {left, top, left + width, top + height};
 }

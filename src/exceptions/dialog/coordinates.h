@@ -31,7 +31,8 @@ int UsableColumnWidth(int stored, int fallback);
 
 // Where to put a window of c.width x c.height (grown to minWidth x minHeight, shrunk to the work
 // area): at the stored position when one is stored (hasPlace) and enough of its caption would
-// lie on the work area for the user to take hold of it; otherwise centred.
+// lie on the work area for the user to take hold of it (moved in as far as it then sticks out);
+// otherwise centred.
 TLayoutRect FitStoredPlace(const TDialogCoordinates& c, const TLayoutRect& workArea, int minWidth,
                            int minHeight);
 

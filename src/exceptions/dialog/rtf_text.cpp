@@ -57,10 +57,11 @@ std::string RtfToPlainText(std::string_view rtf) {
     } else {
       char s = rtf[i++];
       if (s == '\'') {
-        int hi = i < n ? HexValue(rtf[i]) : -1, lo = i + 1 < n ? HexValue(rtf[i + 1]) : -1;
-        if (hi >= 0 && lo >= 0) {
+        int hi = i < n ? HexValue(rtf[i]) : -1, lo = hi >= 0 && i + 1 < n ? HexValue(rtf[i + 1]) : -1;
+        if (hi >= 0) ++i;  // a digit of a cut-off escape is no text either
+        if (lo >= 0) {
+          ++i;
           emit(static_cast<char>(hi * 16 + lo));
-          i += 2;
         }
       } else if (s == '*') {
         skip.back() = true;
