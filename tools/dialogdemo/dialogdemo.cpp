@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -92,6 +93,7 @@ TDemoArgs Parse(int argc, char** argv) {
 struct TDemoOutcome {
   TErrorDialogResult result;
   std::string warning, request;
+  long visibleMs = -1;  // from the report's start to the dialog on the screen
 };
 
 TDemoOutcome RunReport(TDemoArgs& a) {
@@ -152,8 +154,14 @@ HWND MakeWindows(HINSTANCE inst) {
 
 // The raising thread's wait: at most 11 messages a round, timers dropped, input refused with
 // a beep, as the report pipeline does.
-void WaitPumping(const std::atomic<bool>& done) {
+void WaitPumping(const std::atomic<bool>& done, long* visibleMs) {
+  auto start = std::chrono::steady_clock::now();
   while (!done) {
+    HWND dialog = CurrentErrorDialog();
+    if (*visibleMs < 0 && dialog && IsWindowVisible(dialog))
+      *visibleMs = static_cast<long>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+              .count());
     MSG msg;
     for (int i = 0; i < 11 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
       UINT m = msg.message;
@@ -178,12 +186,14 @@ int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int) {
     outcome = RunReport(args);
   } else {
     std::atomic<bool> done{false};
+    long visibleMs = -1;
     std::thread worker([&] {
       outcome = RunReport(args);
       done = true;
     });
-    WaitPumping(done);
+    WaitPumping(done, &visibleMs);
     worker.join();
+    outcome.visibleMs = visibleMs;
   }
   WriteResult(args.resultFile, outcome);
   DestroyWindow(form);

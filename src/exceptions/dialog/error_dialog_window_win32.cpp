@@ -423,6 +423,7 @@ void TErrorDialog::ToggleDetails() {
   if (details_) SaveState();
   if (IsZoomed(w_)) ShowWindow(w_, SW_RESTORE);
   details_ = !details_;
+  ready_ = false;  // one layout when the window has its new frame and size, not one per step
   SetFrameStyle();
   RECT client;
   GetClientRect(w_, &client);
@@ -435,6 +436,7 @@ void TErrorDialog::ToggleDetails() {
   TLayoutRect work = WorkAreaOf(w_);
   int top = std::max(work.top, std::min<int>(wr.top, work.bottom - size.cy));
   SetWindowPos(w_, nullptr, wr.left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  ready_ = true;
   Relayout();
   if (!details_) {
     HWND focus = GetFocus();
