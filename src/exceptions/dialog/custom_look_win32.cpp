@@ -148,6 +148,12 @@ bool TCustomLook::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* res
       Repaint();
       *result = TRUE;
       return true;
+    case WM_ACTIVATE:
+      // Wine announces the activation of a window that is not yet the foreground one with
+      // WM_NCACTIVATE(FALSE) and then WM_ACTIVATE alone: the caption follows the latter too.
+      active_ = LOWORD(wParam) != WA_INACTIVE;
+      Repaint();
+      return false;
     case WM_NCHITTEST: *result = HitTest({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}); return true;
     case WM_NCLBUTTONDOWN:
       if (wParam != HTCLOSE) return false;

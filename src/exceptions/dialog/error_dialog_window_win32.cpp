@@ -168,6 +168,7 @@ INT_PTR TErrorDialog::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       KillTimer(w_, kPaintCheckTimer);
       KillTimer(w_, kKeepOnTopTimer);
       autoClose_.reset();
+      customTabs_.reset();
       pages_.clear();
       currentDialog.store(nullptr);
       return FALSE;
@@ -269,6 +270,7 @@ void TErrorDialog::MakeTabs() {
     pages_.push_back(std::move(page));
   }
   TabCtrl_SetCurSel(tab, FirstTabIndex(tabs_, in_.options.initialTab));
+  if (look_) customTabs_ = std::make_unique<TCustomTabs>(tab, TCustomLook::kFace);
 }
 
 void TErrorDialog::MeasureTemplate() {

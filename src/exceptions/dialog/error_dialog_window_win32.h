@@ -11,6 +11,7 @@
 #include "exceptions/dialog/auto_close_win32.h"
 #include "exceptions/dialog/coordinates.h"
 #include "exceptions/dialog/custom_look_win32.h"
+#include "exceptions/dialog/custom_tabs_win32.h"
 #include "exceptions/dialog/dialog_handles_win32.h"
 #include "exceptions/dialog/dialog_layout.h"
 #include "exceptions/dialog/dialog_pages_win32.h"
@@ -78,6 +79,7 @@ class TErrorDialog {
   TDialogCoordinates coords_;
   std::string coordinatesFile_;
   std::unique_ptr<TCustomLook> look_;
+  std::unique_ptr<TCustomTabs> customTabs_;
   std::unique_ptr<TAutoClose> autoClose_;
   std::set<HWND> recorded_;  // the process's top-level windows when the dialog opened
   TFontHandle font_, linkFont_;

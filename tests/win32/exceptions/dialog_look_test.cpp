@@ -52,9 +52,16 @@ TEST(ErrorDialogLook, CustomLookColoursAndListRows) {
   POINT origin = OnScreen(d, 0, 0);
   int border = origin.x - wr.left;
   if (border >= 4) EXPECT_EQ(ScreenPixel(wr.left + border / 2 + 1, origin.y + 40), face);
-  // The caption starts in the active or the inactive caption colour.
-  COLORREF caption = ScreenPixel(wr.left + border + 1, wr.top + border + 2);
-  EXPECT_TRUE(caption == RGB(36, 72, 128) || caption == RGB(128, 128, 128)) << std::hex << caption;
+  // The dialog took the foreground: its caption starts in the active caption colour.
+  EXPECT_TRUE(WaitUntil([&] {
+    return ScreenPixel(wr.left + border + 1, wr.top + border + 2) == RGB(36, 72, 128);
+  })) << std::hex
+      << ScreenPixel(wr.left + border + 1, wr.top + border + 2);
+  // The tab strip right of the last tab is the dialog's colour too, not the system's.
+  HWND tab = GetDlgItem(d, QL_ID_TABS);
+  RECT tr;
+  GetClientRect(tab, &tr);
+  EXPECT_TRUE(PixelIs(tab, tr.right - 3, 3, face));
 
   // Call-stack rows: the thread caption on its tint, entries on white.
   HWND page = nullptr;

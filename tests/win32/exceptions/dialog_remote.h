@@ -2,8 +2,11 @@
 // the list-view and tab-control questions whose answers need memory in that process.
 #pragma once
 
-#include <commctrl.h>
+// windows.h first: commctrl.h needs its types.
+// clang-format off
 #include <windows.h>
+#include <commctrl.h>
+// clang-format on
 
 #include <algorithm>
 #include <map>
