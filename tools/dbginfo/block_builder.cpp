@@ -140,7 +140,9 @@ std::vector<uint8_t> BuildStream(const std::vector<TLineRange>& ranges, const st
     uint32_t procedureLine = first.line;
     if (!fn && around) {
       const TLineRange* entry = rangeAt(around->rva);
-      if (entry && entry->file == first.file && entry->line < first.line) procedureLine = entry->line;
+      if (entry && entry->file == first.file && entry->line < first.line &&
+          first.line - entry->line <= debuginfo::kMaxLineDelta)
+        procedureLine = entry->line;
     }
     w.begin(relativeTo(files[first.file], root), procedureLine - 1, first.start);
     w.record(procedureLine, first.start, around);

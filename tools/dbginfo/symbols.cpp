@@ -49,36 +49,40 @@ void SplitDemangled(const std::string& demangled, std::string& scope, std::strin
   for (const char* tail : {" const", " volatile", " &&", " &"})
     while (s.size() > std::strlen(tail) && s.compare(s.size() - std::strlen(tail), std::string::npos, tail) == 0)
       s.resize(s.size() - std::strlen(tail));
-  // Scan once for top-level parameter list, return-type blank and scope separators.
-  int angle = 0, paren = 0;
-  size_t paramStart = std::string::npos, nameStart = 0;
+  // The parameter list is the bracket group that ends the name.
+  size_t paramStart = s.size();
+  if (!s.empty() && s.back() == ')') {
+    int depth = 0;
+    for (size_t i = s.size(); i-- > 0;) {
+      if (s[i] == ')') ++depth;
+      else if (s[i] == '(' && --depth == 0) {
+        paramStart = i;
+        break;
+      }
+    }
+  }
+  // Then the scope separators and a return type's blank, outside brackets.
+  int depth = 0;
+  size_t nameStart = 0;
   std::vector<size_t> separators;
-  for (size_t i = 0; i < s.size(); ++i) {
+  for (size_t i = 0; i < paramStart; ++i) {
     size_t j = skipOperator(s, i);
     if (j != i) {
       i = j - 1;
       continue;
     }
     char c = s[i];
-    if (c == '<') ++angle;
-    else if (c == '>' && angle > 0) --angle;
-    else if (c == '(') {
-      if (angle == 0 && paren == 0 && i > 0 && s[i - 1] != ' ' && s[i - 1] != ':' && paramStart == std::string::npos)
-        paramStart = i;
-      ++paren;
-    } else if (c == ')' && paren > 0) --paren;
-    else if (angle == 0 && paren == 0) {
-      if (c == ' ' && paramStart == std::string::npos && !(i >= 8 && s.compare(i - 8, 8, "operator") == 0)) {
-        nameStart = i + 1;
-        separators.clear();
-      } else if (c == ':' && i + 1 < s.size() && s[i + 1] == ':' && paramStart == std::string::npos) {
-        separators.push_back(i);
-        ++i;
-      }
+    if (c == '<' || c == '(' || c == '{' || c == '[') ++depth;
+    else if ((c == '>' || c == ')' || c == '}' || c == ']') && depth > 0) --depth;
+    else if (depth == 0 && c == ' ') {
+      nameStart = i + 1;
+      separators.clear();
+    } else if (depth == 0 && c == ':' && i + 1 < paramStart && s[i + 1] == ':') {
+      separators.push_back(i);
+      ++i;
     }
   }
-  // A lambda's parameter list opens after "}", a template's after ">": both are found above.
-  std::string qualified = s.substr(nameStart, paramStart == std::string::npos ? std::string::npos : paramStart - nameStart);
+  std::string qualified = s.substr(nameStart, paramStart - nameStart);
   if (separators.empty()) {
     scope.clear();
     name = qualified;
