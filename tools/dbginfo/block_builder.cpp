@@ -46,7 +46,10 @@ std::string StoredProcedureName(const TFunctionSymbol& f, const std::string& pre
   std::string name = f.name.substr(0, limit - 2);
   if (f.scope.empty()) return name;
   if (hasPrevious && f.scope == previousScope) return "." + name;
-  return f.scope.substr(0, limit - 1 - name.size()) + "." + name;
+  // A scope cut to a few characters says nothing; leave it out then.
+  size_t room = limit - 1 - name.size();
+  if (room < f.scope.size() && room < 32) return name;
+  return f.scope.substr(0, room) + "." + name;
 }
 
 namespace {

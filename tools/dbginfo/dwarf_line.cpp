@@ -176,15 +176,17 @@ TResult<TLineTables> ParseLineTables(const TDwarfSections& s) {
 
     uint64_t address = 0;
     uint64_t file = 1;
+    bool fileSet = false;
     int64_t line = 1;
     std::vector<TLineRow> seq;
     auto emit = [&](bool end) {
       std::string path = file < files.size() ? files[file] : "";
-      seq.push_back({address, fileId(path), static_cast<uint32_t>(line < 0 ? 0 : line), end});
+      seq.push_back({address, fileId(path), static_cast<uint32_t>(line < 0 ? 0 : line), end, !fileSet});
       if (end) {
         out.sequences.push_back(std::move(seq));
         seq.clear();
         address = 0, file = 1, line = 1;
+        fileSet = false;
       }
     };
     while (r.pos < unitEnd && r.ok) {
@@ -209,7 +211,10 @@ TResult<TLineTables> ParseLineTables(const TDwarfSections& s) {
         case DW_LNS_copy: emit(false); break;
         case DW_LNS_advance_pc: address += r.uleb() * minInst; break;
         case DW_LNS_advance_line: line += r.sleb(); break;
-        case DW_LNS_set_file: file = r.uleb(); break;
+        case DW_LNS_set_file:
+          file = r.uleb();
+          fileSet = true;
+          break;
         case DW_LNS_const_add_pc: address += static_cast<uint64_t>((255 - opcodeBase) / lineRange) * minInst; break;
         case DW_LNS_fixed_advance_pc: address += r.take(2); break;
         default:

@@ -12,6 +12,9 @@ struct TLineRow {
   uint32_t file;  // index into TLineTables::files
   uint32_t line;
   bool endSequence;
+  // Still the sequence's initial file register (1): the binary tools read that one as the
+  // unit's primary file in version 5 tables, against the standard.
+  bool initialFile = false;
 };
 
 struct TLineTables {

@@ -9,6 +9,8 @@
 //       lists the units of an executable that carries a block.
 //   dbginfo lookup EXE RVA...
 //       resolves module-relative addresses (hexadecimal) through the block.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -65,6 +67,8 @@ int embed(const std::string& exe, const std::string& root, const std::string& ke
   // Written beside and renamed, so an interrupted build never leaves half a program.
   std::string temp = exe + ".dbginfo-tmp";
   WriteFileBytes(temp, out);
+  struct stat st;
+  if (stat(exe.c_str(), &st) == 0) chmod(temp.c_str(), st.st_mode & 07777);
   if (std::rename(temp.c_str(), exe.c_str()) != 0) throw Exception("cannot replace " + exe);
   std::printf("dbginfo: %s: %zu units, %zu procedures, %zu ranges; %zu bytes of DWARF (and %zu of symbols) "
               "replaced by a %zu-byte block (stream %zu bytes)\n",

@@ -97,6 +97,9 @@ bool SplitSymbolName(const std::string& coffName, std::string& scope, std::strin
   std::string s = coffName;
   if (s.empty()) return false;
   if (s[0] == '_' || s[0] == '@') s.erase(0, 1);
+  // "foo.cold", "foo@16.cold" and "_Z3foov.part.0" are pieces of foo.
+  size_t dot = s.find('.');
+  if (dot != std::string::npos && dot > 0) s.resize(dot);
   if (s.empty()) return false;
   if (s.rfind("_Z", 0) == 0) {
     std::string d = demangle(s);
@@ -109,9 +112,6 @@ bool SplitSymbolName(const std::string& coffName, std::string& scope, std::strin
   }
   size_t at;
   if (endsWithStdcallSuffix(s, at)) s.resize(at);
-  // "foo.cold" and "foo.part.0" are pieces of foo.
-  size_t dot = s.find('.');
-  if (dot != std::string::npos && dot > 0) s.resize(dot);
   scope.clear();
   name = s;
   return !name.empty();

@@ -1,5 +1,6 @@
 #include "exceptions/stack/debug_info.h"
 
+#include <algorithm>
 #include <cstdio>
 
 using namespace debuginfo;
@@ -24,7 +25,8 @@ size_t classSeparator(const std::string& s) {
     else if ((c == '>' || c == ')' || c == ']' || c == '}') && depth > 0) --depth;
     else if (c == '.' && depth == 0) return i;
   }
-  return std::string::npos;
+  // A class cut short at the name length limit leaves a bracket open: its last point separates.
+  return depth > 0 ? s.rfind('.') : std::string::npos;
 }
 }  // namespace
 
@@ -41,27 +43,43 @@ void SplitProcedureName(const std::string& stored, const std::string& previousCl
   if (!method.empty() && method[0] == '@') method[0] = '_';
 }
 
-std::optional<TDebugLocation> TQuillonDebugInfo::Find(uint32_t target) const {
-  const uint8_t* d = stream_.data();
-  TByteCursor c(d, stream_.size());
+TQuillonDebugInfo::TQuillonDebugInfo(std::vector<uint8_t> stream, uint16_t version, bool appendExtension)
+    : stream_(std::move(stream)), version_(version), appendExtension_(appendExtension) {
+  // One pass over the unit headers, skipping each unit's table by its recorded size; a
+  // malformed unit ends the index there.
+  TByteCursor c(stream_.data(), stream_.size());
   uint32_t skip = 0, count = 0;
-  if (version_ > 404 && version_ < 500) {
-    if (!c.U32(skip) || !c.Skip(skip)) return std::nullopt;
-  }
-  if (!c.U32(count)) return std::nullopt;
+  if (version_ > 404 && version_ < 500 && (!c.U32(skip) || !c.Skip(skip))) return;
+  if (!c.U32(count)) return;
   for (uint32_t u = 0; u < count; ++u) {
-    size_t pos = c.Pos();
-    std::string name;
-    if (!ReadName(d, stream_.size(), pos, name) || !c.Seek(pos)) return std::nullopt;
+    size_t header = c.Pos();
+    uint8_t nameLength;
     uint32_t firstLine, start, size, tableSize;
-    if (!c.U32(firstLine) || !c.U32(start) || !c.U32(size) || !c.U32(tableSize)) return std::nullopt;
-    size_t tableStart = c.Pos();
-    if (tableSize > c.Left()) return std::nullopt;
-    if (target - start < size) {
-      if (appendExtension_ && !hasExtension(name)) name += ".cpp";
-      return searchUnit(tableStart, tableStart + tableSize, name, firstLine, start, size, target);
-    }
-    c.Skip(tableSize);
+    if (!c.U8(nameLength) || !c.Skip(nameLength) || !c.U32(firstLine) || !c.U32(start) || !c.U32(size) ||
+        !c.U32(tableSize) || !c.Skip(tableSize))
+      break;
+    index_.push_back({start, size, header});
+  }
+  // The first stored unit that holds an address wins; a stable sort keeps that order.
+  std::stable_sort(index_.begin(), index_.end(), [](const TUnitPlace& a, const TUnitPlace& b) { return a.start < b.start; });
+}
+
+std::optional<TDebugLocation> TQuillonDebugInfo::Find(uint32_t target) const {
+  auto it = std::upper_bound(index_.begin(), index_.end(), target,
+                             [](uint32_t a, const TUnitPlace& u) { return a < u.start; });
+  // Units written by the tool never overlap; for others, look back over those starting earlier.
+  for (int tries = 0; it != index_.begin() && tries < 16; ++tries) {
+    --it;
+    if (target - it->start >= it->size) continue;
+    size_t pos = it->header;
+    std::string name;
+    ReadName(stream_.data(), stream_.size(), pos, name);
+    TByteCursor c(stream_.data(), stream_.size());
+    c.Seek(pos);
+    uint32_t firstLine = 0, start = 0, size = 0, tableSize = 0;
+    c.U32(firstLine), c.U32(start), c.U32(size), c.U32(tableSize);
+    if (appendExtension_ && !hasExtension(name)) name += ".cpp";
+    return searchUnit(c.Pos(), c.Pos() + tableSize, name, firstLine, start, size, target);
   }
   return std::nullopt;
 }

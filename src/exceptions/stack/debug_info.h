@@ -30,8 +30,8 @@ class TQuillonDebugInfo {
  public:
   // `stream` is the inflated payload. A unit name without an extension gets ".cpp" when
   // `appendExtension` is set.
-  TQuillonDebugInfo(std::vector<uint8_t> stream, uint16_t version, bool appendExtension = false)
-      : stream_(std::move(stream)), version_(version), appendExtension_(appendExtension) {}
+  // Reads the unit headers once, so that a search goes straight to its unit.
+  TQuillonDebugInfo(std::vector<uint8_t> stream, uint16_t version, bool appendExtension = false);
 
   // The location of a module-relative address, or nothing when no unit covers it or the stream
   // is malformed there.
@@ -47,6 +47,11 @@ class TQuillonDebugInfo {
  private:
   std::optional<TDebugLocation> searchUnit(size_t pos, size_t end, const std::string& unit, uint32_t firstLine,
                                            uint32_t start, uint32_t size, uint32_t target) const;
+  struct TUnitPlace {
+    uint32_t start, size;
+    size_t header;  // where its name begins
+  };
+  std::vector<TUnitPlace> index_;  // sorted by start
   std::vector<uint8_t> stream_;
   uint16_t version_;
   bool appendExtension_;

@@ -16,6 +16,8 @@ TEST(SymbolNames, MangledDecoratedAndPlainNamesSplit) {
       {"__ZN4TFooltERKS_", "TFoo", "operator<"},
       {"__ZN6TFrame7WndProcEjjl@16", "TFrame", "WndProc"},
       {"_WinMain@16", "", "WinMain"},
+      {"_WinMain@16.cold", "", "WinMain"},
+      {"__Z16FrameworkWndProcP6HWND__jjl@16.cold", "", "FrameworkWndProc"},
       {"@FastCall@8", "", "FastCall"},
       {"_main", "", "main"},
       {"_helper.part.0", "", "helper"},
