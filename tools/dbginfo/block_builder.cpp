@@ -17,14 +17,17 @@ std::vector<TLineRange> RowsToRanges(const TLineTables& tables, const TPeImage& 
       if (row.endSequence || next.address < row.address) continue;
       if (next.address == row.address) continue;  // a later row at this address wins
       if (row.line == 0 || row.address < base || next.address - base > 0xFFFFFFFFu) continue;
-      uint32_t start = static_cast<uint32_t>(row.address - base), end = static_cast<uint32_t>(next.address - base);
+      uint32_t start = static_cast<uint32_t>(row.address - base),
+               end = static_cast<uint32_t>(next.address - base);
       const TPeSection* sec = image.SectionOfRva(start);
       // Sequences of code the linker threw away start at address 0; they fall outside.
-      if (!sec || !image.IsCode(*sec) || end - sec->virtualAddress > std::max(sec->virtualSize, sec->rawSize)) continue;
+      if (!sec || !image.IsCode(*sec) || end - sec->virtualAddress > std::max(sec->virtualSize, sec->rawSize))
+        continue;
       ranges.push_back({start, end, row.file, row.line});
     }
   }
-  std::sort(ranges.begin(), ranges.end(), [](const TLineRange& a, const TLineRange& b) { return a.start < b.start; });
+  std::sort(ranges.begin(), ranges.end(),
+            [](const TLineRange& a, const TLineRange& b) { return a.start < b.start; });
   std::vector<TLineRange> clean;
   for (TLineRange r : ranges) {
     if (!clean.empty() && r.start < clean.back().end) r.start = clean.back().end;
@@ -41,7 +44,8 @@ std::vector<TLineRange> RowsToRanges(const TLineTables& tables, const TPeImage& 
   return clean;
 }
 
-std::string StoredProcedureName(const TFunctionSymbol& f, const std::string& previousScope, bool hasPrevious) {
+std::string StoredProcedureName(const TFunctionSymbol& f, const std::string& previousScope,
+                                bool hasPrevious) {
   const size_t limit = debuginfo::kMaxNameLength;
   std::string name = f.name.substr(0, limit - 2);
   if (f.scope.empty()) return name;
@@ -157,7 +161,8 @@ std::vector<uint8_t> BuildStream(const std::vector<TLineRange>& ranges, const st
       const TLineRange& r = ranges[j];
       const TLineRange& prev = ranges[j - 1];
       bool fits = r.file == first.file && r.start == prev.end && r.line > w.line &&
-                  r.line - w.line <= debuginfo::kMaxLineDelta && r.start - w.address <= debuginfo::kMaxAddressDelta;
+                  r.line - w.line <= debuginfo::kMaxLineDelta &&
+                  r.start - w.address <= debuginfo::kMaxAddressDelta;
       const TFunctionSymbol* starts = functionAt(r.start);
       // The same line again, inside one function, just widens the current row.
       if (r.file == first.file && r.start == prev.end && r.line == w.line && !starts) {

@@ -4,14 +4,34 @@
 
 namespace {
 enum : uint8_t {
-  DW_LNS_copy = 1, DW_LNS_advance_pc, DW_LNS_advance_line, DW_LNS_set_file, DW_LNS_set_column,
-  DW_LNS_negate_stmt, DW_LNS_set_basic_block, DW_LNS_const_add_pc, DW_LNS_fixed_advance_pc,
+  DW_LNS_copy = 1,
+  DW_LNS_advance_pc,
+  DW_LNS_advance_line,
+  DW_LNS_set_file,
+  DW_LNS_set_column,
+  DW_LNS_negate_stmt,
+  DW_LNS_set_basic_block,
+  DW_LNS_const_add_pc,
+  DW_LNS_fixed_advance_pc,
 };
 enum : uint8_t { DW_LNE_end_sequence = 1, DW_LNE_set_address, DW_LNE_define_file };
 enum : uint32_t {
-  DW_FORM_block2 = 0x03, DW_FORM_block4, DW_FORM_data2, DW_FORM_data4, DW_FORM_data8, DW_FORM_string,
-  DW_FORM_block, DW_FORM_block1, DW_FORM_data1, DW_FORM_sdata = 0x0d, DW_FORM_strp, DW_FORM_udata,
-  DW_FORM_data16 = 0x1e, DW_FORM_line_strp = 0x1f, DW_FORM_strx = 0x1a, DW_FORM_strx1 = 0x25,
+  DW_FORM_block2 = 0x03,
+  DW_FORM_block4,
+  DW_FORM_data2,
+  DW_FORM_data4,
+  DW_FORM_data8,
+  DW_FORM_string,
+  DW_FORM_block,
+  DW_FORM_block1,
+  DW_FORM_data1,
+  DW_FORM_sdata = 0x0d,
+  DW_FORM_strp,
+  DW_FORM_udata,
+  DW_FORM_data16 = 0x1e,
+  DW_FORM_line_strp = 0x1f,
+  DW_FORM_strx = 0x1a,
+  DW_FORM_strx1 = 0x25,
 };
 enum : uint32_t { DW_LNCT_path = 1, DW_LNCT_directory_index = 2 };
 
@@ -71,7 +91,8 @@ std::string join(const std::string& dir, const std::string& file) {
 }
 
 // One attribute value of a version-5 directory or file entry: a string, or a number.
-bool readForm(Reader& r, uint32_t form, bool offset64, const TDwarfSections& s, std::string& text, uint64_t& num) {
+bool readForm(Reader& r, uint32_t form, bool offset64, const TDwarfSections& s, std::string& text,
+              uint64_t& num) {
   switch (form) {
     case DW_FORM_string: text = r.cstr(); break;
     case DW_FORM_line_strp: text = stringAt(s.lineStr, r.take(offset64 ? 8 : 4)); break;
@@ -136,11 +157,13 @@ TResult<TLineTables> ParseLineTables(const TDwarfSections& s) {
     uint64_t length = r.take(4);
     bool offset64 = length == 0xFFFFFFFF;
     if (offset64) length = r.take(8);
-    if (!r.ok || length > r.size - r.pos) return R::Fail("a line table at offset " + std::to_string(unitStart) + " is cut short");
+    if (!r.ok || length > r.size - r.pos)
+      return R::Fail("a line table at offset " + std::to_string(unitStart) + " is cut short");
     size_t unitEnd = r.pos + length;
     r.size = unitEnd;
     int version = static_cast<int>(r.take(2));
-    if (version < 2 || version > 5) return R::Fail("line table version " + std::to_string(version) + " is not supported");
+    if (version < 2 || version > 5)
+      return R::Fail("line table version " + std::to_string(version) + " is not supported");
     if (version >= 5) r.take(2);  // address size, segment selector size
     uint64_t headerLength = r.take(offset64 ? 8 : 4);
     size_t programStart = r.pos + headerLength;
@@ -203,8 +226,10 @@ TResult<TLineTables> ParseLineTables(const TDwarfSections& s) {
           uint64_t len = r.uleb();
           size_t next = r.pos + static_cast<size_t>(std::min<uint64_t>(len, unitEnd - r.pos));
           uint8_t sub = len ? static_cast<uint8_t>(r.take(1)) : 0;
-          if (sub == DW_LNE_end_sequence) emit(true);
-          else if (sub == DW_LNE_set_address) address = r.take(static_cast<size_t>(len - 1 > 8 ? 8 : len - 1));
+          if (sub == DW_LNE_end_sequence)
+            emit(true);
+          else if (sub == DW_LNE_set_address)
+            address = r.take(static_cast<size_t>(len - 1 > 8 ? 8 : len - 1));
           r.pos = next;
           break;
         }
@@ -215,7 +240,9 @@ TResult<TLineTables> ParseLineTables(const TDwarfSections& s) {
           file = r.uleb();
           fileSet = true;
           break;
-        case DW_LNS_const_add_pc: address += static_cast<uint64_t>((255 - opcodeBase) / lineRange) * minInst; break;
+        case DW_LNS_const_add_pc:
+          address += static_cast<uint64_t>((255 - opcodeBase) / lineRange) * minInst;
+          break;
         case DW_LNS_fixed_advance_pc: address += r.take(2); break;
         default:
           for (int i = 0; i < argCounts[op]; ++i) r.uleb();

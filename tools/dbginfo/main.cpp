@@ -57,7 +57,8 @@ int embed(const std::string& exe, const std::string& root, const std::string& ke
   std::vector<TLineRange> ranges = RowsToRanges(tables, image, functions);
   TBuildStats stats;
   std::vector<uint8_t> stream = BuildStream(ranges, tables.files, functions, root, &stats);
-  std::vector<uint8_t> block = debuginfo::BuildBlock(stream, debuginfo::UnixToDateTime(image.TimeDateStamp()));
+  std::vector<uint8_t> block =
+      debuginfo::BuildBlock(stream, debuginfo::UnixToDateTime(image.TimeDateStamp()));
   std::vector<uint8_t> out = need(image.Stripped(), exe);
   size_t dwarfBytes = 0;
   for (const auto& s : image.Sections())
@@ -70,10 +71,11 @@ int embed(const std::string& exe, const std::string& root, const std::string& ke
   struct stat st;
   if (stat(exe.c_str(), &st) == 0) chmod(temp.c_str(), st.st_mode & 07777);
   if (std::rename(temp.c_str(), exe.c_str()) != 0) throw Exception("cannot replace " + exe);
-  std::printf("dbginfo: %s: %zu units, %zu procedures, %zu ranges; %zu bytes of DWARF (and %zu of symbols) "
-              "replaced by a %zu-byte block (stream %zu bytes)\n",
-              exe.c_str(), stats.units, stats.procedures, stats.ranges, dwarfBytes,
-              bytes.size() - dwarfBytes - strippedSize, block.size(), stream.size());
+  std::printf(
+      "dbginfo: %s: %zu units, %zu procedures, %zu ranges; %zu bytes of DWARF (and %zu of symbols) "
+      "replaced by a %zu-byte block (stream %zu bytes)\n",
+      exe.c_str(), stats.units, stats.procedures, stats.ranges, dwarfBytes,
+      bytes.size() - dwarfBytes - strippedSize, block.size(), stream.size());
   return 0;
 }
 
@@ -91,7 +93,8 @@ int lookup(const std::string& exe, int count, char** rvas) {
   for (int i = 0; i < count; ++i) {
     uint32_t rva = static_cast<uint32_t>(std::strtoul(rvas[i], nullptr, 16));
     auto loc = info->Find(rva);
-    if (!loc) std::printf("%08X ?\n", rva);
+    if (!loc)
+      std::printf("%08X ?\n", rva);
     else
       std::printf("%08X %s:%u [%u] %s%s%s\n", rva, loc->unitName.c_str(), loc->line, loc->lineOffset,
                   loc->className.c_str(), loc->className.empty() ? "" : ".", loc->procedureName.c_str());
@@ -108,9 +111,12 @@ int main(int argc, char** argv) {
       std::string root, keep;
       for (int i = 3; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--root" && i + 1 < argc) root = argv[++i];
-        else if (a == "--keep" && i + 1 < argc) keep = argv[++i];
-        else return usage();
+        if (a == "--root" && i + 1 < argc)
+          root = argv[++i];
+        else if (a == "--keep" && i + 1 < argc)
+          keep = argv[++i];
+        else
+          return usage();
       }
       return embed(exe, root, keep);
     }

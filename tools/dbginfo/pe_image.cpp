@@ -8,7 +8,9 @@ uint32_t get32(const std::vector<uint8_t>& b, size_t at) {
   return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8 |
          static_cast<uint32_t>(b[at + 2]) << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
-uint16_t get16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+uint16_t get16(const std::vector<uint8_t>& b, size_t at) {
+  return static_cast<uint16_t>(b[at] | b[at + 1] << 8);
+}
 void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
   for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
 }
@@ -22,7 +24,8 @@ TResult<TPeImage> TPeImage::Parse(std::vector<uint8_t> bytes) {
   const auto& b = pe.bytes_;
   if (b.size() < 64 || b[0] != 'M' || b[1] != 'Z') return R::Fail("not an executable (no MZ header)");
   pe.peOffset_ = get32(b, 60);
-  if (pe.peOffset_ > b.size() || b.size() - pe.peOffset_ < 24 || std::memcmp(&b[pe.peOffset_], "PE\0\0", 4) != 0)
+  if (pe.peOffset_ > b.size() || b.size() - pe.peOffset_ < 24 ||
+      std::memcmp(&b[pe.peOffset_], "PE\0\0", 4) != 0)
     return R::Fail("not a PE file (no PE signature)");
   size_t fh = pe.peOffset_ + 4;
   uint16_t sectionCount = get16(b, fh + 2);
@@ -31,7 +34,8 @@ TResult<TPeImage> TPeImage::Parse(std::vector<uint8_t> bytes) {
   pe.symbolCount_ = get32(b, fh + 12);
   uint16_t optSize = get16(b, fh + 16);
   pe.optionalHeader_ = fh + 20;
-  if (optSize < 96 || b.size() - pe.optionalHeader_ < optSize) return R::Fail("the optional header is cut short");
+  if (optSize < 96 || b.size() - pe.optionalHeader_ < optSize)
+    return R::Fail("the optional header is cut short");
   if (get16(b, pe.optionalHeader_) != 0x10B) return R::Fail("not a 32-bit PE image");
   pe.imageBase_ = get32(b, pe.optionalHeader_ + 28);
   pe.sectionAlignment_ = get32(b, pe.optionalHeader_ + 32);
@@ -46,7 +50,8 @@ TResult<TPeImage> TPeImage::Parse(std::vector<uint8_t> bytes) {
     s.name = raw;
     if (s.name.size() > 1 && s.name[0] == '/') {
       uint64_t off = std::strtoul(s.name.c_str() + 1, nullptr, 10) + stringTable;
-      if (pe.symbolTable_ == 0 || off >= b.size()) return R::Fail("section name " + s.name + " points outside the file");
+      if (pe.symbolTable_ == 0 || off >= b.size())
+        return R::Fail("section name " + s.name + " points outside the file");
       const char* p = reinterpret_cast<const char*>(&b[off]);
       s.name.assign(p, strnlen(p, b.size() - off));
     }
@@ -89,7 +94,8 @@ TResult<std::vector<TCoffSymbol>> TPeImage::Symbols() const {
   uint64_t stringTable = static_cast<uint64_t>(symbolTable_) + static_cast<uint64_t>(symbolCount_) * 18;
   if (stringTable + 4 > bytes_.size()) return R::Fail("the COFF symbol table runs past the end of the file");
   uint32_t stringSize = get32(bytes_, stringTable);
-  if (stringSize < 4 || stringTable + stringSize > bytes_.size()) return R::Fail("the COFF string table is cut short");
+  if (stringSize < 4 || stringTable + stringSize > bytes_.size())
+    return R::Fail("the COFF string table is cut short");
   for (uint32_t i = 0; i < symbolCount_; ++i) {
     size_t at = symbolTable_ + 18u * i;
     TCoffSymbol s;
@@ -120,7 +126,8 @@ TResult<std::vector<uint8_t>> TPeImage::Stripped() const {
   while (keep < sections_.size() && !isDebug(sections_[keep].name)) ++keep;
   for (size_t i = keep; i < sections_.size(); ++i)
     if (!isDebug(sections_[i].name))
-      return R::Fail("section " + sections_[i].name + " follows the debug sections; cannot strip them in place");
+      return R::Fail("section " + sections_[i].name +
+                     " follows the debug sections; cannot strip them in place");
   // The kept file ends where the last kept section's data ends, and the headers.
   uint64_t end = sections_.empty() ? 0 : sections_[0].rawOffset;
   for (size_t i = 0; i < keep; ++i)
@@ -156,7 +163,8 @@ TResult<std::vector<uint8_t>> TPeImage::Stripped() const {
   uint16_t ch = static_cast<uint16_t>(get16(out, fh + 18) | 0x0004 | 0x0008 | 0x0200);
   out[fh + 18] = static_cast<uint8_t>(ch);
   out[fh + 19] = static_cast<uint8_t>(ch >> 8);
-  for (size_t i = keep; i < sections_.size(); ++i) std::fill_n(out.begin() + sections_[i].headerOffset, 40, 0);
+  for (size_t i = keep; i < sections_.size(); ++i)
+    std::fill_n(out.begin() + sections_[i].headerOffset, 40, 0);
   uint32_t imageEnd = 0;
   for (size_t i = 0; i < keep; ++i) {
     uint32_t size = std::max(sections_[i].virtualSize, sections_[i].rawSize);

@@ -47,14 +47,16 @@ void SplitDemangled(const std::string& demangled, std::string& scope, std::strin
   std::string s = demangled;
   for (size_t p; (p = s.find(" [clone ")) != std::string::npos;) s.erase(p, s.find(']', p) - p + 1);
   for (const char* tail : {" const", " volatile", " &&", " &"})
-    while (s.size() > std::strlen(tail) && s.compare(s.size() - std::strlen(tail), std::string::npos, tail) == 0)
+    while (s.size() > std::strlen(tail) &&
+           s.compare(s.size() - std::strlen(tail), std::string::npos, tail) == 0)
       s.resize(s.size() - std::strlen(tail));
   // The parameter list is the bracket group that ends the name.
   size_t paramStart = s.size();
   if (!s.empty() && s.back() == ')') {
     int depth = 0;
     for (size_t i = s.size(); i-- > 0;) {
-      if (s[i] == ')') ++depth;
+      if (s[i] == ')')
+        ++depth;
       else if (s[i] == '(' && --depth == 0) {
         paramStart = i;
         break;
@@ -72,8 +74,10 @@ void SplitDemangled(const std::string& demangled, std::string& scope, std::strin
       continue;
     }
     char c = s[i];
-    if (c == '<' || c == '(' || c == '{' || c == '[') ++depth;
-    else if ((c == '>' || c == ')' || c == '}' || c == ']') && depth > 0) --depth;
+    if (c == '<' || c == '(' || c == '{' || c == '[')
+      ++depth;
+    else if ((c == '>' || c == ')' || c == '}' || c == ']') && depth > 0)
+      --depth;
     else if (depth == 0 && c == ' ') {
       nameStart = i + 1;
       separators.clear();

@@ -124,7 +124,8 @@ std::vector<uint8_t> BuildBlock(const std::vector<uint8_t>& stream, double linkD
 }
 
 TResult<TBlockPlace> ParseTrailer(const uint8_t* trailer, uint64_t fileSize) {
-  if (fileSize < kTrailerSize) return TResult<TBlockPlace>::Fail("the file is too short to carry debug information");
+  if (fileSize < kTrailerSize)
+    return TResult<TBlockPlace>::Fail("the file is too short to carry debug information");
   if (std::memcmp(trailer + 4, kTrailerMagic, 4) != 0)
     return TResult<TBlockPlace>::Fail("the file carries no debug information");
   TByteCursor c(trailer, kTrailerSize);
@@ -141,7 +142,8 @@ TResult<TBlockHeader> ParseBlockHeader(const uint8_t* block, size_t size) {
   uint8_t date[8];
   if (!c.U32(h.size) || !c.U16(h.version) || !c.Bytes(date, 8))
     return TResult<TBlockHeader>::Fail("the debug information header is cut short");
-  if (h.size != size) return TResult<TBlockHeader>::Fail("the debug information block size does not match its trailer");
+  if (h.size != size)
+    return TResult<TBlockHeader>::Fail("the debug information block size does not match its trailer");
   if (h.version > kFormatVersion)
     return TResult<TBlockHeader>::Fail("the debug information is of a newer format than this reader");
   std::memcpy(&h.linkDateTime, date, 8);
@@ -169,7 +171,8 @@ TResult<std::vector<uint8_t>> Inflate(const uint8_t* data, size_t size, size_t l
     if (rc == Z_BUF_ERROR && z.avail_in == 0) break;
   }
   inflateEnd(&z);
-  if (rc != Z_STREAM_END) return TResult<std::vector<uint8_t>>::Fail("the debug information does not inflate");
+  if (rc != Z_STREAM_END)
+    return TResult<std::vector<uint8_t>>::Fail("the debug information does not inflate");
   return TResult<std::vector<uint8_t>>::Ok(std::move(out));
 }
 

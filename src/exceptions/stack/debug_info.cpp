@@ -21,9 +21,12 @@ size_t classSeparator(const std::string& s) {
   int depth = 0;
   for (size_t i = 0; i < s.size(); ++i) {
     char c = s[i];
-    if (c == '<' || c == '(' || c == '[' || c == '{') ++depth;
-    else if ((c == '>' || c == ')' || c == ']' || c == '}') && depth > 0) --depth;
-    else if (c == '.' && depth == 0) return i;
+    if (c == '<' || c == '(' || c == '[' || c == '{')
+      ++depth;
+    else if ((c == '>' || c == ')' || c == ']' || c == '}') && depth > 0)
+      --depth;
+    else if (c == '.' && depth == 0)
+      return i;
   }
   // A class cut short at the name length limit leaves a bracket open: its last point separates.
   return depth > 0 ? s.rfind('.') : std::string::npos;
@@ -61,7 +64,8 @@ TQuillonDebugInfo::TQuillonDebugInfo(std::vector<uint8_t> stream, uint16_t versi
     index_.push_back({start, size, header});
   }
   // The first stored unit that holds an address wins; a stable sort keeps that order.
-  std::stable_sort(index_.begin(), index_.end(), [](const TUnitPlace& a, const TUnitPlace& b) { return a.start < b.start; });
+  std::stable_sort(index_.begin(), index_.end(),
+                   [](const TUnitPlace& a, const TUnitPlace& b) { return a.start < b.start; });
 }
 
 std::optional<TDebugLocation> TQuillonDebugInfo::Find(uint32_t target) const {
@@ -116,7 +120,8 @@ std::optional<TDebugLocation> TQuillonDebugInfo::searchUnit(size_t pos, size_t e
       procedureLine = line;
     }
   }
-  if (target >= address && static_cast<uint64_t>(target) < static_cast<uint64_t>(start) + size) return found();
+  if (target >= address && static_cast<uint64_t>(target) < static_cast<uint64_t>(start) + size)
+    return found();
   return std::nullopt;
 }
 
@@ -139,8 +144,8 @@ TResult<std::vector<TQuillonDebugInfo::TUnitRange>> TQuillonDebugInfo::Units() c
   return R::Ok(std::move(units));
 }
 
-TResult<std::unique_ptr<TQuillonDebugInfo>> LoadDebugInfo(const uint8_t* file, size_t size, bool appendExtension,
-                                                          TBlockHeader* headerOut) {
+TResult<std::unique_ptr<TQuillonDebugInfo>> LoadDebugInfo(const uint8_t* file, size_t size,
+                                                          bool appendExtension, TBlockHeader* headerOut) {
   using R = TResult<std::unique_ptr<TQuillonDebugInfo>>;
   if (size < kTrailerSize) return R::Fail("the file is too short to carry debug information");
   auto place = ParseTrailer(file + size - kTrailerSize, size);
@@ -165,8 +170,10 @@ void TDebugInfoSource::load() {
   attempted_ = true;
   if (fromBytes_) {
     auto r = LoadDebugInfo(bytes_.data(), bytes_.size(), appendExtension_, &header_);
-    if (r) info_ = r.Take();
-    else error_ = r.Error();
+    if (r)
+      info_ = r.Take();
+    else
+      error_ = r.Error();
     bytes_.clear();
     return;
   }
@@ -180,7 +187,8 @@ void TDebugInfoSource::load() {
   uint8_t trailer[kTrailerSize];
   long fileSize = -1;
   if (std::fseek(f, 0, SEEK_END) == 0) fileSize = std::ftell(f);
-  bool ok = fileSize >= static_cast<long>(kTrailerSize) && std::fseek(f, fileSize - kTrailerSize, SEEK_SET) == 0 &&
+  bool ok = fileSize >= static_cast<long>(kTrailerSize) &&
+            std::fseek(f, fileSize - kTrailerSize, SEEK_SET) == 0 &&
             std::fread(trailer, 1, kTrailerSize, f) == kTrailerSize;
   if (!ok) error_ = "cannot read the end of " + path_;
   if (ok) {
@@ -198,8 +206,10 @@ void TDebugInfoSource::load() {
   std::fclose(f);
   if (!ok) return;
   auto r = LoadDebugInfo(block.data(), block.size(), appendExtension_, &header_);
-  if (r) info_ = r.Take();
-  else error_ = r.Error();
+  if (r)
+    info_ = r.Take();
+  else
+    error_ = r.Error();
 }
 
 const TQuillonDebugInfo* TDebugInfoSource::Get() {

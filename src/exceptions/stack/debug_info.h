@@ -45,8 +45,9 @@ class TQuillonDebugInfo {
   size_t StreamSize() const { return stream_.size(); }
 
  private:
-  std::optional<TDebugLocation> searchUnit(size_t pos, size_t end, const std::string& unit, uint32_t firstLine,
-                                           uint32_t start, uint32_t size, uint32_t target) const;
+  std::optional<TDebugLocation> searchUnit(size_t pos, size_t end, const std::string& unit,
+                                           uint32_t firstLine, uint32_t start, uint32_t size,
+                                           uint32_t target) const;
   struct TUnitPlace {
     uint32_t start, size;
     size_t header;  // where its name begins

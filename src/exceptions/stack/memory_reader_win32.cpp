@@ -7,8 +7,8 @@
 namespace {
 bool readableProtection(DWORD protect) {
   if (protect & (PAGE_GUARD | PAGE_NOACCESS)) return false;
-  return (protect & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE |
-                     PAGE_EXECUTE_WRITECOPY)) != 0;
+  return (protect & (PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY | PAGE_EXECUTE_READ |
+                     PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY)) != 0;
 }
 }  // namespace
 
@@ -16,7 +16,8 @@ bool TProcessMemoryReader::regionOf(uint32_t address, Region& region) {
   for (int i = 0; i < count_; ++i)
     if (address - cache_[i].base < cache_[i].size) return region = cache_[i], true;
   MEMORY_BASIC_INFORMATION mbi;
-  if (VirtualQuery(reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address)), &mbi, sizeof mbi) != sizeof mbi)
+  if (VirtualQuery(reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address)), &mbi, sizeof mbi) !=
+      sizeof mbi)
     return false;
   region.base = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(mbi.BaseAddress));
   region.size = static_cast<uint32_t>(mbi.RegionSize);

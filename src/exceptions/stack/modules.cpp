@@ -8,20 +8,23 @@ std::string TQuillonModule::FileName() const {
 }
 
 TQuillonModule& TQuillonModulesList::Add(std::unique_ptr<TQuillonModule> module) {
-  auto at = std::upper_bound(items_.begin(), items_.end(), module->handle,
-                             [](uint32_t h, const std::unique_ptr<TQuillonModule>& m) { return h < m->handle; });
+  auto at =
+      std::upper_bound(items_.begin(), items_.end(), module->handle,
+                       [](uint32_t h, const std::unique_ptr<TQuillonModule>& m) { return h < m->handle; });
   return **items_.insert(at, std::move(module));
 }
 
 TQuillonModule* TQuillonModulesList::FindByHandle(uint32_t handle) const {
-  auto at = std::lower_bound(items_.begin(), items_.end(), handle,
-                             [](const std::unique_ptr<TQuillonModule>& m, uint32_t h) { return m->handle < h; });
+  auto at =
+      std::lower_bound(items_.begin(), items_.end(), handle,
+                       [](const std::unique_ptr<TQuillonModule>& m, uint32_t h) { return m->handle < h; });
   return at != items_.end() && (*at)->handle == handle ? at->get() : nullptr;
 }
 
 TQuillonModule* TQuillonModulesList::FindByAddress(uint32_t address) const {
-  auto at = std::upper_bound(items_.begin(), items_.end(), address,
-                             [](uint32_t a, const std::unique_ptr<TQuillonModule>& m) { return a < m->handle; });
+  auto at =
+      std::upper_bound(items_.begin(), items_.end(), address,
+                       [](uint32_t a, const std::unique_ptr<TQuillonModule>& m) { return a < m->handle; });
   if (at == items_.begin()) return nullptr;
   TQuillonModule* m = (at - 1)->get();
   return m->Contains(address) ? m : nullptr;

@@ -77,10 +77,11 @@ TModuleVersionInfo ReadModuleVersion(const std::string& path) {
     if (std::string(text) != "0.0.0.0") out.version = text;
   }
   WORD* translation = nullptr;
-  if (query(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<LPVOID*>(&translation), &len) && translation &&
-      len >= 4) {
+  if (query(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<LPVOID*>(&translation), &len) &&
+      translation && len >= 4) {
     char key[64];
-    std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\FileDescription", translation[0], translation[1]);
+    std::snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\FileDescription", translation[0],
+                  translation[1]);
     char* text = nullptr;
     if (query(data.data(), key, reinterpret_cast<LPVOID*>(&text), &len) && text && len > 0)
       out.description.assign(text, strnlen(text, len));
@@ -156,7 +157,8 @@ void RefreshModuleList(TQuillonModulesList& list) {
     return moduleFileName(reinterpret_cast<HMODULE>(static_cast<uintptr_t>(m.handle))).empty();
   });
   for (HMODULE h : EnumerateModules())
-    if (!list.FindByHandle(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h)))) list.Add(DescribeModule(h));
+    if (!list.FindByHandle(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(h))))
+      list.Add(DescribeModule(h));
 }
 
 std::string TSharedModuleFlag::NameFor(DWORD processId, HMODULE module) {

@@ -44,7 +44,8 @@ class Walk {
       }
       return add(r - 5);
     }
-    if (b[5] == 0xFF && ((b[6] >= 0xD0 && b[6] <= 0xD7) || (b[6] >= 0x10 && b[6] <= 0x13) || b[6] == 0x16 || b[6] == 0x17))
+    if (b[5] == 0xFF &&
+        ((b[6] >= 0xD0 && b[6] <= 0xD7) || (b[6] >= 0x10 && b[6] <= 0x13) || b[6] == 0x16 || b[6] == 0x17))
       return add(r - 2);
     if (b[4] == 0xFF && b[5] >= 0x50 && b[5] <= 0x57 && b[5] != 0x54) return add(r - 3);
     if (b[4] == 0xFF && b[5] == 0x14 && b[6] == 0x24) return add(r - 3);
@@ -64,9 +65,12 @@ class Walk {
     for (uint32_t a = start; end - a >= 4; a += 4) {
       if (a >= checkedUntil) {
         uint32_t window = end - a < kChunk ? end - a : kChunk;
-        if (m_.IsReadable(a, window & ~3u)) checkedUntil = a + (window & ~3u);
-        else if (m_.IsReadable(a, 4)) checkedUntil = a + 4;
-        else continue;
+        if (m_.IsReadable(a, window & ~3u))
+          checkedUntil = a + (window & ~3u);
+        else if (m_.IsReadable(a, 4))
+          checkedUntil = a + 4;
+        else
+          continue;
       }
       uint32_t word;
       if (!m_.ReadU32(a, word)) {
@@ -102,7 +106,8 @@ uint32_t FollowJumpThunks(TMemoryReader& m, uint32_t address) {
   return address;
 }
 
-void ResolveAddress(uint32_t address, const TQuillonModulesList& modules, bool useDebugInfo, TQuillonStackEntry& e) {
+void ResolveAddress(uint32_t address, const TQuillonModulesList& modules, bool useDebugInfo,
+                    TQuillonStackEntry& e) {
   TQuillonModule* module = modules.FindByAddress(address);
   e.module = module;
   e.address = address;
@@ -158,7 +163,8 @@ void AppendCallStack(TQuillonStackList& list, const TWalkParams& params, TMemory
   HideDuplicates(list, first);
 }
 
-TQuillonStackList BuildCallStack(const TWalkParams& params, TMemoryReader& memory, const TQuillonModulesList& modules) {
+TQuillonStackList BuildCallStack(const TWalkParams& params, TMemoryReader& memory,
+                                 const TQuillonModulesList& modules) {
   TQuillonStackList list;
   AppendCallStack(list, params, memory, modules);
   return list;

@@ -55,7 +55,8 @@ uint32_t FollowJumpThunks(TMemoryReader& memory, uint32_t address);
 // Walks one stack; appends to `list` and tidies what it added.
 void AppendCallStack(TQuillonStackList& list, const TWalkParams& params, TMemoryReader& memory,
                      const TQuillonModulesList& modules);
-TQuillonStackList BuildCallStack(const TWalkParams& params, TMemoryReader& memory, const TQuillonModulesList& modules);
+TQuillonStackList BuildCallStack(const TWalkParams& params, TMemoryReader& memory,
+                                 const TQuillonModulesList& modules);
 
 // Hides an entry of kind 2 to 4 when one of the next two such entries of the same module has
 // its address (a return address found twice, or a thunk target that is also a call site).

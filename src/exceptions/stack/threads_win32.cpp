@@ -31,8 +31,8 @@ uint32_t TThreadStackWalker::StackTopOf(HANDLE thread) {
   return top;
 }
 
-bool TThreadStackWalker::Walk(const TThreadToWalk& thread, TQuillonStackList& list, const TQuillonModulesList& modules,
-                              uint8_t kindMask, bool useDebugInfo) {
+bool TThreadStackWalker::Walk(const TThreadToWalk& thread, TQuillonStackList& list,
+                              const TQuillonModulesList& modules, uint8_t kindMask, bool useDebugInfo) {
   if (thread.threadId == GetCurrentThreadId()) return false;
   uint32_t top = thread.stackTop ? thread.stackTop : StackTopOf(thread.handle);
   TProcessMemoryReader memory;
@@ -78,7 +78,8 @@ std::vector<TThreadWalkResult> WalkOtherThreads(const std::vector<TThreadToWalk>
   TThreadStackWalker walker;
   const DWORD self = GetCurrentThreadId();
   for (const TThreadToWalk& t : threads) {
-    if (t.threadId == self || std::find(excluded.begin(), excluded.end(), t.threadId) != excluded.end()) continue;
+    if (t.threadId == self || std::find(excluded.begin(), excluded.end(), t.threadId) != excluded.end())
+      continue;
     TThreadWalkResult r;
     r.threadId = t.threadId;
     r.priority = GetThreadPriority(t.handle);

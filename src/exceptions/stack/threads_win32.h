@@ -45,4 +45,5 @@ class TThreadStackWalker {
 // own threads, the thread waiting for the report): one result per thread walked or tried.
 std::vector<TThreadWalkResult> WalkOtherThreads(const std::vector<TThreadToWalk>& threads,
                                                 const std::vector<DWORD>& excluded, TQuillonStackList& list,
-                                                const TQuillonModulesList& modules, uint8_t kindMask = kAllKinds);
+                                                const TQuillonModulesList& modules,
+                                                uint8_t kindMask = kAllKinds);

@@ -70,7 +70,9 @@ void BM_Walk100KB(benchmark::State& state) {
   // data, some of it pointing into code that is no call.
   for (size_t i = 0; i + 5 < code.size(); i += 64) code[i] = 0xE8;
   for (size_t i = 0; i < stack.size(); i += 4) {
-    uint32_t w = rng() % 5 == 0 ? kCode + (rng() % (code.size() / 64)) * 64 + 5 : rng() % 3 ? rng() : kCode + rng() % 0x60000;
+    uint32_t w = rng() % 5 == 0 ? kCode + (rng() % (code.size() / 64)) * 64 + 5
+                 : rng() % 3    ? rng()
+                                : kCode + rng() % 0x60000;
     std::memcpy(&stack[i], &w, 4);
   }
   TBufferMemoryReader memory;

@@ -61,7 +61,8 @@ std::vector<std::vector<Frame>> addr2line(const std::string& exe, const std::vec
 }
 
 bool sameFile(const std::string& theirs, const std::string& ours) {
-  return theirs == ours || (theirs.size() > ours.size() && theirs.compare(theirs.size() - ours.size(), ours.size(), ours) == 0 &&
+  return theirs == ours || (theirs.size() > ours.size() &&
+                            theirs.compare(theirs.size() - ours.size(), ours.size(), ours) == 0 &&
                             theirs[theirs.size() - ours.size() - 1] == '/');
 }
 }  // namespace
@@ -71,14 +72,16 @@ TEST(DebugInfoGate, StrippedFileKeepsNoDwarfAndCarriesOneBlock) {
   auto pe = TPeImage::Parse(stripped);
   ASSERT_TRUE(pe) << pe.Error();
   for (const auto& s : pe.Value().Sections()) EXPECT_NE(s.name.rfind(".debug_", 0), 0u) << s.name;
-  auto place = debuginfo::ParseTrailer(stripped.data() + stripped.size() - debuginfo::kTrailerSize, stripped.size());
+  auto place =
+      debuginfo::ParseTrailer(stripped.data() + stripped.size() - debuginfo::kTrailerSize, stripped.size());
   ASSERT_TRUE(place) << place.Error();
   auto header = debuginfo::ParseBlockHeader(stripped.data() + place.Value().offset, place.Value().size);
   ASSERT_TRUE(header) << header.Error();
   EXPECT_EQ(header.Value().size, place.Value().size);
   // The block follows the last section's data (and the section-name strings) directly.
   uint64_t end = 0;
-  for (const auto& s : pe.Value().Sections()) end = std::max<uint64_t>(end, uint64_t{s.rawOffset} + s.rawSize);
+  for (const auto& s : pe.Value().Sections())
+    end = std::max<uint64_t>(end, uint64_t{s.rawOffset} + s.rawSize);
   EXPECT_GE(place.Value().offset, end);
   EXPECT_LT(place.Value().offset - end, 4096u);
   // The binary tools still read the stripped file.
@@ -128,8 +131,8 @@ TEST(DebugInfoGate, EveryRowResolvesAsAddr2lineDoes) {
     auto loc = info.Value()->Find(rva);
     ++compared;
     std::ostringstream where;
-    where << std::hex << "0x" << addresses[i] << " (" << frames[0].function << " " << frames[0].file << ":" << std::dec
-          << frames[0].line << ")";
+    where << std::hex << "0x" << addresses[i] << " (" << frames[0].function << " " << frames[0].file << ":"
+          << std::dec << frames[0].line << ")";
     if (!loc) {
       ADD_FAILURE() << "not found: " << where.str();
       ++failures;
@@ -150,7 +153,8 @@ TEST(DebugInfoGate, EveryRowResolvesAsAddr2lineDoes) {
     const std::string& theirs = frames[0].function;
     std::string scope, name;
     // Names the compiler made up ("~<lambda>") have no spelling in the symbol table.
-    if (theirs == "??" || theirs.find("<lambda") != std::string::npos || !SplitSymbolName("_" + theirs, scope, name))
+    if (theirs == "??" || theirs.find("<lambda") != std::string::npos ||
+        !SplitSymbolName("_" + theirs, scope, name))
       continue;
     bool mangled = theirs.rfind("_Z", 0) == 0;
     ++functions;
@@ -172,8 +176,9 @@ TEST(DebugInfoGate, EveryRowResolvesAsAddr2lineDoes) {
       ++failures;
     }
   }
-  std::printf("compared %zu rows (%zu function names) of %zu addresses; %zu rows in the initial file register\n",
-              compared, functions, addresses.size(), initialFileRows);
+  std::printf(
+      "compared %zu rows (%zu function names) of %zu addresses; %zu rows in the initial file register\n",
+      compared, functions, addresses.size(), initialFileRows);
   EXPECT_GT(functions, compared / 4);
 }
 

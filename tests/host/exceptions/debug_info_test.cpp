@@ -1,5 +1,7 @@
 // The debug information format, the tool's conversion of line rows into unit records and the
 // reader's search, checked against the rows they came from.
+#include "exceptions/stack/debug_info.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -7,7 +9,6 @@
 
 #include "block_builder.h"
 #include "exceptions/stack/debug_format.h"
-#include "exceptions/stack/debug_info.h"
 
 using namespace debuginfo;
 
@@ -26,10 +27,12 @@ TEST(DebugFormat, EveryDeltaRoundTripsInTheShortestForm) {
         EXPECT_EQ(r.lineDelta, ld);
         EXPECT_EQ(r.addressDelta, ad);
         EXPECT_EQ(r.procedureStart, proc);
-        size_t expected = ad == 0 ? 4 : !proc && ld <= 4 && ad <= 32 ? 1 : proc && ld <= 8 && ad <= 8 ? 1
-                                     : ld <= 32 && ad <= 128                                          ? 2
-                                     : ad <= 4095 && !(ld == 65535 && ad == 4095)                     ? 4
-                                                                                                      : 8;
+        size_t expected = ad == 0                                      ? 4
+                          : !proc && ld <= 4 && ad <= 32               ? 1
+                          : proc && ld <= 8 && ad <= 8                 ? 1
+                          : ld <= 32 && ad <= 128                      ? 2
+                          : ad <= 4095 && !(ld == 65535 && ad == 4095) ? 4
+                                                                       : 8;
         EXPECT_EQ(bytes.size(), expected) << ld << " " << ad << " " << proc;
       }
   std::vector<uint8_t> bytes;
@@ -63,7 +66,8 @@ TEST(DebugFormat, NamesAreScrambledAndBlocksCarryTheirSize) {
   auto inflated = Inflate(file.data() + 3 + kHeaderSize, place.Value().size - kHeaderSize, 1 << 20);
   ASSERT_TRUE(inflated);
   EXPECT_EQ(inflated.Value(), stream);
-  EXPECT_FALSE(Inflate(file.data() + 3 + kHeaderSize, place.Value().size - kHeaderSize, 999));  // over the limit
+  EXPECT_FALSE(
+      Inflate(file.data() + 3 + kHeaderSize, place.Value().size - kHeaderSize, 999));  // over the limit
 
   // A newer format is ignored; a size the file cannot hold is refused.
   file[3 + 4] = 0xFF;
@@ -80,7 +84,8 @@ struct Built {
   std::unique_ptr<TQuillonDebugInfo> info;
   TBuildStats stats;
   void build() {
-    info = std::make_unique<TQuillonDebugInfo>(BuildStream(ranges, files, functions, "/src", &stats), kFormatVersion);
+    info = std::make_unique<TQuillonDebugInfo>(BuildStream(ranges, files, functions, "/src", &stats),
+                                               kFormatVersion);
   }
   const TFunctionSymbol* functionAround(uint32_t a) const {
     const TFunctionSymbol* best = nullptr;

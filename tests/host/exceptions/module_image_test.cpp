@@ -1,9 +1,9 @@
 // Module headers and export lists read from memory, and how exported names name an address.
+#include "exceptions/stack/module_image.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
-
-#include "exceptions/stack/module_image.h"
 
 namespace {
 // A minimal PE32 library image: headers, an export directory naming three functions (one a
@@ -21,11 +21,11 @@ std::vector<uint8_t> libraryImage() {
   put32(0x98 + 56, 0x1000);
   put32(0x98 + 96, 0x400);  // export directory
   put32(0x98 + 100, 0x100);
-  put32(0x400 + 20, 3);      // functions
-  put32(0x400 + 24, 3);      // names
-  put32(0x400 + 28, 0x440);  // function RVAs
-  put32(0x400 + 32, 0x450);  // name RVAs
-  put32(0x400 + 36, 0x460);  // ordinals
+  put32(0x400 + 20, 3);                                           // functions
+  put32(0x400 + 24, 3);                                           // names
+  put32(0x400 + 28, 0x440);                                       // function RVAs
+  put32(0x400 + 32, 0x450);                                       // name RVAs
+  put32(0x400 + 36, 0x460);                                       // ordinals
   put32(0x440, 0x900), put32(0x444, 0x480), put32(0x448, 0x800);  // the second is a forwarder
   put32(0x450, 0x470), put32(0x454, 0x478), put32(0x458, 0x47C);
   put16(0x460, 0), put16(0x462, 1), put16(0x464, 2);

@@ -1,10 +1,10 @@
 // The stack scan on crafted memory: call forms, thunks, readability, the 100 KB limit and the
 // skip, maximum, kind and duplicate rules.
+#include "exceptions/stack/stack_walk.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
-
-#include "exceptions/stack/stack_walk.h"
 
 namespace {
 constexpr uint32_t kCode = 0x00401000, kStack = 0x00200000, kOther = 0x10001000;
@@ -68,20 +68,20 @@ TEST(StackWalk, EveryCallFormIsFoundAtItsStart) {
   Scene s;
   TWalkParams p;
   p.followThunks = false;
-  s.push(s.put(0x401100, {0xFF, 0xD3}));                    // call ebx
-  s.push(s.put(0x401110, {0xFF, 0x16}));                    // call [esi]
-  s.push(s.put(0x401120, {0xFF, 0x55, 0x08}));              // call [ebp+8]
-  s.push(s.put(0x401130, {0xFF, 0x14, 0x24}));              // call [esp]
-  s.push(s.put(0x401140, {0xFF, 0x54, 0x24, 0x04}));        // call [esp+4]
-  s.push(s.put(0x401150, {0xFF, 0x94, 0x24, 1, 2, 0, 0}));  // call [esp+0x201]
-  s.push(s.put(0x401160, {0xFF, 0x90, 0, 1, 0, 0}));        // call [eax+0x100]
+  s.push(s.put(0x401100, {0xFF, 0xD3}));                          // call ebx
+  s.push(s.put(0x401110, {0xFF, 0x16}));                          // call [esi]
+  s.push(s.put(0x401120, {0xFF, 0x55, 0x08}));                    // call [ebp+8]
+  s.push(s.put(0x401130, {0xFF, 0x14, 0x24}));                    // call [esp]
+  s.push(s.put(0x401140, {0xFF, 0x54, 0x24, 0x04}));              // call [esp+4]
+  s.push(s.put(0x401150, {0xFF, 0x94, 0x24, 1, 2, 0, 0}));        // call [esp+0x201]
+  s.push(s.put(0x401160, {0xFF, 0x90, 0, 1, 0, 0}));              // call [eax+0x100]
   s.push(s.put(0x401170, {0xFF, 0x15, 0x00, 0x12, 0x40, 0x00}));  // call [0x401200]: readable slot
   s.push(s.put(0x401180, {0xFF, 0x15, 0x00, 0x00, 0x00, 0x70}));  // call [0x70000000]: unreadable, no call
-  s.push(s.put(0x401190, {0xFF, 0x54, 0x25, 0x04}));        // not a form the scan knows
+  s.push(s.put(0x401190, {0xFF, 0x54, 0x25, 0x04}));              // not a form the scan knows
   s.push(s.callE8(0x4011A0, 0x401000));
   s.push(0x12345678);  // points nowhere
-  EXPECT_EQ(addresses(s.walk(p)), (std::vector<uint32_t>{0x401100, 0x401110, 0x401120, 0x401130, 0x401140, 0x401150,
-                                                         0x401160, 0x401170, 0x4011A0}));
+  EXPECT_EQ(addresses(s.walk(p)), (std::vector<uint32_t>{0x401100, 0x401110, 0x401120, 0x401130, 0x401140,
+                                                         0x401150, 0x401160, 0x401170, 0x4011A0}));
 }
 
 TEST(StackWalk, ThunkTargetComesBeforeTheCallSite) {
@@ -172,9 +172,10 @@ TEST(StackWalk, DuplicatesWithinTwoNamedEntriesOfOneModuleAreHidden) {
     x.address = addr;
     return x;
   };
-  TQuillonStackList list = {e(4, &a, 1), e(4, &a, 2), e(1, &a, 9), e(4, &a, 1),  // two named apart: hidden
-                            e(4, &a, 5), e(4, &b, 5),                            // other module: kept
-                            e(4, &a, 7), e(4, &a, 8), e(4, &a, 8), e(4, &a, 7)}; // 7 is near again once 8 went
+  TQuillonStackList list = {
+      e(4, &a, 1), e(4, &a, 2), e(1, &a, 9), e(4, &a, 1),   // two named apart: hidden
+      e(4, &a, 5), e(4, &b, 5),                             // other module: kept
+      e(4, &a, 7), e(4, &a, 8), e(4, &a, 8), e(4, &a, 7)};  // 7 is near again once 8 went
   HideDuplicates(list, 0);
   std::vector<uint8_t> kinds;
   for (auto& x : list) kinds.push_back(x.kind);

@@ -1,7 +1,7 @@
 // Symbol names as the linker keeps them, to scope and function name.
-#include <gtest/gtest.h>
-
 #include "symbols.h"
+
+#include <gtest/gtest.h>
 
 TEST(SymbolNames, MangledDecoratedAndPlainNamesSplit) {
   struct Case {

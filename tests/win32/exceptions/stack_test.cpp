@@ -143,7 +143,8 @@ TEST(StackWin32, ModuleListHoldsTheProgramAndSystemLibrariesSortedByHandle) {
   TQuillonModulesList& list = modules();
   ASSERT_GT(list.Count(), 3u);
   for (size_t i = 1; i < list.Count(); ++i) EXPECT_LT(list[i - 1].handle, list[i].handle);
-  TQuillonModule* self = list.FindByHandle(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr))));
+  TQuillonModule* self =
+      list.FindByHandle(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(GetModuleHandleA(nullptr))));
   ASSERT_NE(self, nullptr);
   EXPECT_EQ(self->kind, mkExecutable);
   EXPECT_GT(self->fileSize, 0u);
@@ -153,15 +154,16 @@ TEST(StackWin32, ModuleListHoldsTheProgramAndSystemLibrariesSortedByHandle) {
   EXPECT_NE(self->debugInfo->Get(), nullptr) << self->debugInfo->LoadError();
   EXPECT_GT(self->debugInfo->LinkDateTime(), 40000.0);
 
-  TQuillonModule* kernel = list.FindByAddress(
-      static_cast<uint32_t>(reinterpret_cast<uintptr_t>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "Sleep"))));
+  TQuillonModule* kernel = list.FindByAddress(static_cast<uint32_t>(
+      reinterpret_cast<uintptr_t>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "Sleep"))));
   ASSERT_NE(kernel, nullptr);
   EXPECT_EQ(kernel->kind, mkLibrary);
   EXPECT_FALSE(kernel->version.empty());
   EXPECT_FALSE(kernel->exports.Empty());
   EXPECT_EQ(kernel->debugInfo->Get(), nullptr);  // none appended: falls back to its exports
   TQuillonStackEntry e;
-  ResolveAddress(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount"))),
+  ResolveAddress(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(
+                     GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetTickCount"))),
                  list, true, e);
   EXPECT_EQ(e.kind, ekExport);
   EXPECT_EQ(e.procedureName, "GetTickCount");
@@ -190,7 +192,8 @@ TEST(StackWin32, SharedModuleFlagIsSeenByASecondCopy) {
   TSharedModuleFlag second(GetModuleHandleA(nullptr));
   EXPECT_TRUE(second.Existed());
   EXPECT_TRUE(second.IsSet());
-  EXPECT_EQ(TSharedModuleFlag::NameFor(0x12AB, reinterpret_cast<HMODULE>(0x400000)), "MODULE000012AB00400000");
+  EXPECT_EQ(TSharedModuleFlag::NameFor(0x12AB, reinterpret_cast<HMODULE>(0x400000)),
+            "MODULE000012AB00400000");
 }
 
 namespace {
