@@ -122,6 +122,9 @@ TEST(OwnSkin, WindowBordersFitTheFramePainter) {
       for (int x = 0; x < fw; ++x)
         ASSERT_EQ(o->Image.Pixel(x, y) == kMagenta, o->Image.Pixel(fw + x, y) == kMagenta) << o->Name;
   }
+  for (int y = 0; y < capH; ++y)
+    for (int x = 0; x < k.Top->Image.Width(); ++x)
+      ASSERT_EQ(k.Top->Image.Pixel(x, y) == kMagenta, k.Top->Image.Pixel(x, capH + y) == kMagenta) << "Top";
   // The title colour pixel lies in the caption gradient, not in a cut corner.
   EXPECT_NE(k.Top->Image.Pixel(k.Top->Image.Width() / 3, capH / 3), kMagenta);
 }
