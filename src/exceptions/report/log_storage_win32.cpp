@@ -162,6 +162,7 @@ struct TWin32LogStorage::Transaction {
   FileHandle log;  // declared last: closed first
 };
 
+TWin32LogStorage::TWin32LogStorage() = default;
 TWin32LogStorage::~TWin32LogStorage() { Close(); }
 
 bool TWin32LogStorage::Read(const std::string& fileName, std::string& content, bool& exists,

@@ -12,7 +12,7 @@
 
 class TWin32LogStorage : public TLogStorage {
  public:
-  TWin32LogStorage() = default;
+  TWin32LogStorage();
   ~TWin32LogStorage() override;
   TWin32LogStorage(const TWin32LogStorage&) = delete;
   TWin32LogStorage& operator=(const TWin32LogStorage&) = delete;
