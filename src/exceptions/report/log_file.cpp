@@ -57,8 +57,19 @@ std::string StoredReportBody(std::string_view reportText) {
   return out;
 }
 
+// Whether every line break is already CR LF (a log this program wrote): then no copy is needed.
+static bool allCrlf(std::string_view s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\r' && (i + 1 >= s.size() || s[i + 1] != '\n')) return false;
+    if (s[i] == '\n' && (i == 0 || s[i - 1] != '\r')) return false;
+  }
+  return true;
+}
+
 std::vector<std::string> ParseLog(std::string_view content) {
-  const std::string text = crlf(content);
+  std::string normalized;
+  if (!allCrlf(content)) normalized = crlf(content);
+  const std::string_view text = normalized.empty() ? content : std::string_view(normalized);
   std::vector<std::string> reports;
   constexpr std::string_view kRun = "\r\n\r\n\r\n";  // a line break and two empty lines
   size_t pos = 0;
@@ -69,7 +80,9 @@ std::vector<std::string> ParseLog(std::string_view content) {
   while (pos < text.size()) {
     size_t at = text.find(kRun, pos);
     if (at == std::string::npos) at = text.size();
-    std::string_view piece(text.data() + pos, at - pos);
+    std::string_view piece = text.substr(pos, at - pos);
+    // Only the last piece can end in line breaks (a log cut short of its separator).
+    while (piece.size() >= 2 && piece.substr(piece.size() - 2) == "\r\n") piece.remove_suffix(2);
     if (piece.find(kTableMark) != std::string_view::npos) reports.emplace_back(piece);
     pos = at;
     skipBreaks();
@@ -171,6 +184,7 @@ TLogAppendResult TLogFile::Append(std::string_view reportText, const TReportKey&
   bool exists = false;
   if (!storage_.Open(fileName_, content, exists, r.error)) return r;
   std::vector<std::string> reports = ParseLog(content);
+  std::string().swap(content);  // the reports hold it now: do not keep the log twice in memory
   if (o.versionCheck) {
     std::optional<std::string> last = LastReportVersion(reports);
     if (last && *last != o.runningVersion) {
