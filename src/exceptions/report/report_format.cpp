@@ -91,8 +91,8 @@ std::string FormatReportDate(const TReportDateTime& t) {
   // shown wrongly; whole-hour zones read "+0100" as they always did.
   int bias = t.biasMinutes < 0 ? -t.biasMinutes : t.biasMinutes;
   char buf[96];
-  std::snprintf(buf, sizeof buf, "%s, %d %s %d %02d:%02d:%02d %c%02d%02d", kDays[t.dayOfWeek % 7], t.day,
-                kMonths[(t.month - 1) % 12], t.year, t.hour, t.minute, t.second,
+  std::snprintf(buf, sizeof buf, "%s, %d %s %d %02d:%02d:%02d %c%02d%02d", kDays[((t.dayOfWeek % 7) + 7) % 7],
+                t.day, kMonths[((t.month - 1) % 12 + 12) % 12], t.year, t.hour, t.minute, t.second,
                 t.biasMinutes < 0 ? '-' : '+', bias / 60 % 100, bias % 60);
   return buf;
 }

@@ -32,18 +32,19 @@ bool isRegisterLine(const std::string& l) {
   return false;
 }
 
-void appendHtmlText(std::string& out, std::string_view s) {
-  for (size_t i = 0; i < s.size(); ++i) {
-    char c = s[i];
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#039;"; break;
-      default: out += c;
-    }
+void appendHtmlChar(std::string& out, char c) {
+  switch (c) {
+    case '&': out += "&amp;"; break;
+    case '<': out += "&lt;"; break;
+    case '>': out += "&gt;"; break;
+    case '"': out += "&quot;"; break;
+    case '\'': out += "&#039;"; break;
+    default: out += c;
   }
+}
+
+void appendHtmlText(std::string& out, std::string_view s) {
+  for (char c : s) appendHtmlChar(out, c);
 }
 }  // namespace
 
@@ -136,7 +137,7 @@ std::string HtmlEscapeReport(std::string_view text) {
       out += "&nbsp;&nbsp;";
       ++i;
     } else {
-      appendHtmlText(out, text.substr(i, 1));
+      appendHtmlChar(out, c);
     }
   }
   return out;

@@ -187,16 +187,31 @@ void TXMLItem::AddAttribute(std::string_view name, std::string_view value) {
 void TXMLItem::SetText(std::string_view text) { text_ = XmlEscape(text); }
 
 std::string TXMLItem::Text(const std::string& indent) const {
-  std::string out = indent + "<" + name_ + attributes_;
-  if (text_.empty() && children_.empty()) return out + "/>\r\n";
-  out += ">" + text_;
+  std::string out;
+  AppendText(out, indent);
+  return out;
+}
+
+void TXMLItem::AppendText(std::string& out, const std::string& indent) const {
+  out += indent;
+  out += '<';
+  out += name_;
+  out += attributes_;
+  if (text_.empty() && children_.empty()) {
+    out += "/>\r\n";
+    return;
+  }
+  out += '>';
+  out += text_;
   if (!children_.empty()) {
     out += "\r\n";
     const std::string inner = indent + "  ";
-    for (const auto& c : children_) out += c->Text(inner);
+    for (const auto& c : children_) c->AppendText(out, inner);
     out += indent;
   }
-  return out + "</" + name_ + ">\r\n";
+  out += "</";
+  out += name_;
+  out += ">\r\n";
 }
 
 std::string XmlExport(const std::vector<std::string>& reports, const TXmlExportOptions& o) {
@@ -219,7 +234,7 @@ std::string XmlExport(const std::vector<std::string>& reports, const TXmlExportO
   for (const std::string& r : reports) {
     TXMLItem holder("Doc");
     addReport(holder, r, o);
-    out += holder.Children().front()->Text("  ");
+    holder.Children().front()->AppendText(out, "  ");
   }
   return out + "</Doc>";
 }

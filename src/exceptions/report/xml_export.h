@@ -46,6 +46,7 @@ class TXMLItem {
   // The element and its children, each line starting with `indent`, children two blanks
   // further in, every line ending with CR LF.
   std::string Text(const std::string& indent = std::string()) const;
+  void AppendText(std::string& out, const std::string& indent) const;
 
  private:
   std::string name_;

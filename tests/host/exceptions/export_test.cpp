@@ -89,8 +89,11 @@ TEST(XmlExport, DocumentFormAndPasswordHook) {
             0u);
   EXPECT_EQ(doc.substr(doc.size() - 16), "  </Log>\r\n</Doc>");
   // Every line inside the document is indented.
-  for (const std::string& line : Lines(doc))
-    if (line != "<Doc>\r" && line.rfind("</Doc>", 0) != 0) EXPECT_EQ(line.compare(0, 2, "  "), 0) << line;
+  for (const std::string& line : Lines(doc)) {
+    if (line != "<Doc>\r" && line.rfind("</Doc>", 0) != 0) {
+      EXPECT_EQ(line.compare(0, 2, "  "), 0) << line;
+    }
+  }
   int asked = 0;
   o.passwordRequest = [&] {
     ++asked;

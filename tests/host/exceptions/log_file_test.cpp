@@ -298,16 +298,4 @@ TEST(LogSave, BeforeSaveCanSkipAndWholeLogCanBeSent) {
   EXPECT_EQ((std::vector<std::string>{"before", "after", "before", "after"}), ok.events);
 }
 
-TEST(LogSave, OptionsComeFromTheModuleOptions) {
-  TQuillonModuleOptions options("netvosk.exe", false);
-  options.SetReportContentFlags(rcNoDuplicates);
-  options.SetReportCheckFlags(rkDeleteOldVersionLog);
-  options.SetLogCapacity(5);
-  TLogAppendOptions o = LogAppendOptionsFrom(ReportSettingsFrom(options), "1.0");
-  EXPECT_TRUE(o.noDuplicates);
-  EXPECT_TRUE(o.versionCheck);
-  EXPECT_EQ(o.capacity, 5);
-  EXPECT_EQ(o.runningVersion, "1.0");
-}
-
 }  // namespace

@@ -120,6 +120,27 @@ inline TReportSnapshot SampleSnapshot() {
   return s;
 }
 
+// A report of the size the measurements use: `rows` call-stack entries over three threads and
+// `modules` modules.
+inline TReportSnapshot LargeSnapshot(int rows, int modules) {
+  TReportSnapshot s = SampleSnapshot();
+  for (TReportThread& t : s.threads) t.entries.clear();
+  for (int i = 0; i < rows; ++i) {
+    std::string unit = "unit_" + std::to_string(i % 17) + "_win32.cpp";
+    std::string proc = "Procedure" + std::to_string(i);
+    s.threads[i * 3 / rows].entries.push_back(Entry(4, s.application.modulePath.c_str(),
+                                                    0x00401000u + i * 0x40, unit.c_str(), "TSomeClass",
+                                                    proc.c_str(), 100 + i, i % 7));
+  }
+  s.modules.clear();
+  for (int i = 0; i < modules; ++i) {
+    std::string path = "C:\\windows\\system32\\module" + std::to_string(i) + ".dll";
+    s.modules.push_back(Module(0x10000000u + i * 0x100000, path.c_str(), "A system library of some kind",
+                               "6.1.7601.17514", 100000 + i * 1000));
+  }
+  return s;
+}
+
 // The expected files live in tests/data/reports; NV_UPDATE_GOLDEN=1 writes them anew.
 inline std::string GoldenPath(const std::string& name) {
   return std::string(NV_SOURCE_DIR) + "/tests/data/reports/" + name;

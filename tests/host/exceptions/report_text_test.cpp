@@ -93,23 +93,6 @@ TEST(ReportText, KeyOfSnapshotEqualsWhatTheLogReadsBack) {
   EXPECT_EQ(*fromText.message, "a: b\r\n\r\n  c: d.");
 }
 
-TEST(ReportText, CaptionsNameKindPriorityClassAndMain) {
-  TReportSettings st;
-  TReportThread t;
-  t.id = 7;
-  t.priority = 15;
-  t.className = "TWorker";
-  t.main = true;
-  EXPECT_EQ(ThreadCaption(t, 7, st), "Exception Thread: ID=7; Priority=Time Critical; Class=TWorker; [Main]");
-  t.running = true;
-  t.main = false;
-  t.className.clear();
-  EXPECT_EQ(ThreadCaption(t, 8, st), "Running Thread: ID=7; Priority=Time Critical");
-  t.running = false;
-  t.priority = 5;
-  EXPECT_EQ(ThreadCaption(t, 8, st), "Calling Thread: ID=7; Priority=5");
-}
-
 TEST(ReportValues, DatesCarryDayNamesAndTheirZone) {
   EXPECT_EQ(FormatReportDate(TReportDateTime::Make(2024, 2, 29, 23, 59, 1, 60)),
             "Thu, 29 Feb 2024 23:59:01 +0100");
