@@ -26,7 +26,7 @@ TEST(TgzWriter, GzipAndTarAcceptTheArchive) {
     w.AddFile(dir.File("empty.log"));
     w.AddFile(dir.File("Screenshot.png"), "renamed.png");
     w.AddData("memory.txt", "abc", 3, 1700000000);  // 2023-11-14 22:13:20 UTC
-  }                                                 // the destructor writes it
+  }  // the destructor writes it
 
   reptest::ToolResult t = reptest::Run("gzip -t " + archive);
   EXPECT_EQ(t.status, 0) << t.out;
@@ -49,9 +49,8 @@ TEST(TgzWriter, GzipAndTarAcceptTheArchive) {
       EXPECT_EQ(date + " " + time, "2023-11-14 22:13") << line;
     }
   }
-  EXPECT_EQ(seen,
-            (std::vector<std::pair<std::string, std::string>>{
-                {"exact.txt", "512"}, {"empty.log", "0"}, {"renamed.png", "1000"}, {"memory.txt", "3"}}))
+  EXPECT_EQ(seen, (std::vector<std::pair<std::string, std::string>>{
+                      {"exact.txt", "512"}, {"empty.log", "0"}, {"renamed.png", "1000"}, {"memory.txt", "3"}}))
       << list.out;
   EXPECT_EQ(reptest::Run("tar -xzOf " + archive + " exact.txt 2>/dev/null").out, std::string(512, 'e'));
 
@@ -139,8 +138,7 @@ TEST(PngWriter, ManyColoursMapToNearbyPaletteColours) {
   img.width = 256;
   img.height = 128;
   for (int y = 0; y < img.height; ++y)
-    for (int x = 0; x < img.width; ++x)
-      img.pixels.push_back(uint32_t(x) << 16 | uint32_t(y * 2) << 8 | uint32_t((x + y) & 255));
+    for (int x = 0; x < img.width; ++x) img.pixels.push_back(uint32_t(x) << 16 | uint32_t(y * 2) << 8 | uint32_t((x + y) & 255));
   TIndexedImage q = QuantizeOctree(img);
   EXPECT_LE(q.colorCount, 256);
   EXPECT_GT(q.colorCount, 128);
@@ -152,8 +150,7 @@ TEST(PngWriter, ManyColoursMapToNearbyPaletteColours) {
     uint32_t c = img.pixels[i];
     uint32_t pal = q.palette[q.indices[i]];
     for (int k = 0; k < 3; ++k) {
-      EXPECT_EQ(uint8_t(p.rgb[i * 3 + size_t(k)]),
-                uint8_t(pal >> (16 - 8 * k)));  // the file holds the palette colour
+      EXPECT_EQ(uint8_t(p.rgb[i * 3 + size_t(k)]), uint8_t(pal >> (16 - 8 * k)));  // the file holds the palette colour
       worst = std::max(worst, std::abs(int((c >> (16 - 8 * k)) & 255) - int((pal >> (16 - 8 * k)) & 255)));
     }
   }
@@ -166,15 +163,12 @@ TEST(PngWriter, ChunksAsSpecifiedAndPythonZlibAgrees) {
   img.width = 1024;
   img.height = 700;
   std::mt19937 rng(3);
-  for (size_t i = 0; i < size_t(img.width) * size_t(img.height); ++i)
-    img.pixels.push_back((rng() & 0xFF) * 0x010101u);
+  for (size_t i = 0; i < size_t(img.width) * size_t(img.height); ++i) img.pixels.push_back((rng() & 0xFF) * 0x010101u);
   std::vector<uint8_t> png = EncodeScreenshotPng(img);
-  ASSERT_EQ(std::vector<uint8_t>(png.begin(), png.begin() + 8),
-            (std::vector<uint8_t>{137, 'P', 'N', 'G', 13, 10, 26, 10}));
+  ASSERT_EQ(std::vector<uint8_t>(png.begin(), png.begin() + 8), (std::vector<uint8_t>{137, 'P', 'N', 'G', 13, 10, 26, 10}));
   std::vector<std::pair<std::string, uint32_t>> chunks;
   for (size_t pos = 8; pos + 12 <= png.size();) {
-    uint32_t len =
-        uint32_t(png[pos]) << 24 | uint32_t(png[pos + 1]) << 16 | uint32_t(png[pos + 2]) << 8 | png[pos + 3];
+    uint32_t len = uint32_t(png[pos]) << 24 | uint32_t(png[pos + 1]) << 16 | uint32_t(png[pos + 2]) << 8 | png[pos + 3];
     chunks.emplace_back(std::string(png.begin() + long(pos) + 4, png.begin() + long(pos) + 8), len);
     pos += 12 + len;
   }
@@ -182,8 +176,7 @@ TEST(PngWriter, ChunksAsSpecifiedAndPythonZlibAgrees) {
   EXPECT_EQ(chunks[0], std::make_pair(std::string("IHDR"), 13u));
   EXPECT_EQ(chunks[1], std::make_pair(std::string("PLTE"), 768u));
   EXPECT_EQ(chunks.back(), std::make_pair(std::string("IEND"), 0u));
-  for (size_t i = 2; i + 2 < chunks.size(); ++i)
-    EXPECT_EQ(chunks[i], std::make_pair(std::string("IDAT"), 262143u));
+  for (size_t i = 2; i + 2 < chunks.size(); ++i) EXPECT_EQ(chunks[i], std::make_pair(std::string("IDAT"), 262143u));
   EXPECT_EQ(chunks[chunks.size() - 2].first, "IDAT");
   EXPECT_LT(chunks[chunks.size() - 2].second, 262143u);
 

@@ -24,8 +24,8 @@ TEST(Crc32, AgreesWithPythonZlibWholeAndInPieces) {
     std::string data = randomBytes(n, static_cast<unsigned>(n));
     std::string file = dir.File("d" + std::to_string(n));
     reptest::WriteFile(file, data);
-    reptest::ToolResult r = reptest::Run(
-        "python3 -c \"import zlib,sys; print(zlib.crc32(open(sys.argv[1],'rb').read()))\" " + file);
+    reptest::ToolResult r =
+        reptest::Run("python3 -c \"import zlib,sys; print(zlib.crc32(open(sys.argv[1],'rb').read()))\" " + file);
     ASSERT_EQ(r.status, 0) << r.out;
     uint32_t whole = Crc32(data.data(), data.size());
     EXPECT_EQ(std::to_string(whole) + "\n", r.out) << n;
@@ -42,8 +42,7 @@ TEST(Base64, PaddingAndSizes) {
   EXPECT_EQ(Base64Encode("Ma"), "TWE=");
   EXPECT_EQ(Base64Encode("Man"), "TWFu");
   // The size is what the padded text really takes: one byte needs four characters.
-  for (size_t n = 0; n < 10; ++n)
-    EXPECT_EQ(Base64EncodedSize(n), Base64Encode(std::string(n, 'x')).size()) << n;
+  for (size_t n = 0; n < 10; ++n) EXPECT_EQ(Base64EncodedSize(n), Base64Encode(std::string(n, 'x')).size()) << n;
   EXPECT_EQ(Base64EncodedSize(1), 4u);
 }
 
@@ -51,8 +50,7 @@ TEST(Base64, DecodingRefusesWhatIsNotBase64) {
   EXPECT_EQ(Base64Decode("TQ=="), (std::vector<uint8_t>{'M'}));
   EXPECT_EQ(Base64Decode("TWE="), (std::vector<uint8_t>{'M', 'a'}));
   EXPECT_EQ(Base64Decode(""), std::vector<uint8_t>{});
-  for (const char* bad :
-       {"TQ=", "TWFuT", "T===", "====", "TQ=A", "T=Q=", "=QQQ", "TQ==TWFu", "TW u", "TWF\n", "TWF-"})
+  for (const char* bad : {"TQ=", "TWFuT", "T===", "====", "TQ=A", "T=Q=", "=QQQ", "TQ==TWFu", "TW u", "TWF\n", "TWF-"})
     EXPECT_FALSE(Base64Decode(bad)) << bad;
 }
 
@@ -76,8 +74,7 @@ TEST(Base64, AgreesWithTheBase64Tool) {
   EXPECT_EQ(lines.find("\r\n"), 76u);
   reptest::WriteFile(dir.File("l"), lines);
   // Mail lines end in CR LF; the tool wants plain line feeds.
-  EXPECT_EQ(reptest::Run("tr -d '\\r' < " + dir.File("l") + " | base64 -d").out,
-            "0123456789012345678901234567890123456789012345678901234567");
+  EXPECT_EQ(reptest::Run("tr -d '\\r' < " + dir.File("l") + " | base64 -d").out, "0123456789012345678901234567890123456789012345678901234567");
 }
 
 TEST(GzipReader, ReadsWhatGzipWritesWithAndWithoutName) {
@@ -85,8 +82,8 @@ TEST(GzipReader, ReadsWhatGzipWritesWithAndWithoutName) {
   std::string data = randomBytes(200000, 5) + std::string(100000, 'a');
   reptest::WriteFile(dir.File("plain.bin"), data);
   for (const char* flags : {"-c", "-c -n", "-c -1"}) {
-    reptest::ToolResult r =
-        reptest::Run(std::string("gzip ") + flags + " " + dir.File("plain.bin") + " > " + dir.File("p.gz"));
+    reptest::ToolResult r = reptest::Run(std::string("gzip ") + flags + " " + dir.File("plain.bin") + " > " +
+                                         dir.File("p.gz"));
     ASSERT_EQ(r.status, 0) << r.out;
     std::string gz = reptest::ReadFile(dir.File("p.gz"));
     std::vector<uint8_t> out = GzipDecompress(reinterpret_cast<const uint8_t*>(gz.data()), gz.size());
@@ -96,8 +93,7 @@ TEST(GzipReader, ReadsWhatGzipWritesWithAndWithoutName) {
 
 TEST(GzipReader, RefusesDamagedFiles) {
   reptest::ScratchDir dir;
-  reptest::WriteFile(dir.File("x"),
-                     "The quick brown fox jumps over the lazy dog, again and again and again.");
+  reptest::WriteFile(dir.File("x"), "The quick brown fox jumps over the lazy dog, again and again and again.");
   reptest::Run("gzip -c " + dir.File("x") + " > " + dir.File("x.gz"));
   const std::string gz = reptest::ReadFile(dir.File("x.gz"));
   auto read = [](const std::string& s, size_t limit = kGzipMaxOutput) {

@@ -1,9 +1,9 @@
 // Where the log goes: each branch of the rule, with a file system that answers as told.
-#include "exceptions/options/log_file_name.h"
-
 #include <gtest/gtest.h>
 
 #include <set>
+
+#include "exceptions/options/log_file_name.h"
 
 namespace {
 

@@ -74,8 +74,7 @@ TEST(QuillonOptions, AssignCopiesEveryField) {
   const TQuillonOptionValues defaults = dst.Values();
   for (const TQuillonFieldInfo& f : QuillonOptionFields()) {
     TQuillonOptionValues a = src.Values(), d = defaults;
-    bool differs = f.getNumber(a) != f.getNumber(d) || f.getString(a) != f.getString(d) ||
-                   f.list(a) != f.list(d) ||
+    bool differs = f.getNumber(a) != f.getNumber(d) || f.getString(a) != f.getString(d) || f.list(a) != f.list(d) ||
                    (f.kind == TQuillonFieldKind::Texts && a.TextTable != d.TextTable);
     EXPECT_TRUE(differs) << f.name << " was not changed by the test";
   }
@@ -127,8 +126,7 @@ TEST(QuillonOptions, OlderFormatsLeaveLaterFieldsAtTheirDefaults) {
       const TQuillonOptionValues& ref = f.since <= format ? want : def;
       EXPECT_EQ(f.getNumber(got), f.getNumber(ref)) << f.name << " in format " << format;
       EXPECT_EQ(f.getString(got), f.getString(ref)) << f.name << " in format " << format;
-      EXPECT_EQ(f.list(got), f.list(const_cast<TQuillonOptionValues&>(ref)))
-          << f.name << " in format " << format;
+      EXPECT_EQ(f.list(got), f.list(const_cast<TQuillonOptionValues&>(ref))) << f.name << " in format " << format;
     }
     EXPECT_EQ(back.Text(7), "changed");
   }
@@ -231,7 +229,7 @@ TEST(QuillonOptions, AutomaticTerminationAfterCountReportsWithinMinutes) {
   EXPECT_FALSE(o.AutomaticTermination());  // two of three
   o.RecordReport(t0 + seconds(60));
   EXPECT_EQ(o.AutomaticTermination(), taRestart);  // three within exactly one minute
-  o.RecordReport(t0 + seconds(200));               // oldest dropped: 30 s .. 200 s is too long
+  o.RecordReport(t0 + seconds(200));  // oldest dropped: 30 s .. 200 s is too long
   EXPECT_EQ(o.RecentErrors().Entries().size(), 3u);
   EXPECT_FALSE(o.AutomaticTermination());
   o.RecordReport(t0 + seconds(201));

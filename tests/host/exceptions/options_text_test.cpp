@@ -1,9 +1,8 @@
 // The readable options file, the program's own choice of options, and optpack.
-#include "exceptions/options/options_text.h"
-
 #include <gtest/gtest.h>
 
 #include "exceptions/options/module_options.h"
+#include "exceptions/options/options_text.h"
 #include "host/exceptions/tool_helpers.h"
 
 namespace {
@@ -60,8 +59,7 @@ TEST(QuillonOptionsText, ErrorsNameTheLine) {
 }
 
 TEST(QuillonOptionsText, ProgramOptionsFileHoldsItsChoices) {
-  std::string text =
-      reptest::ReadFile(std::string(NV_SOURCE_DIR) + "/resources/reporter/netvosk-options.ini");
+  std::string text = reptest::ReadFile(std::string(NV_SOURCE_DIR) + "/resources/reporter/netvosk-options.ini");
   ASSERT_FALSE(text.empty());
   TQuillonModuleOptions o("netvosk.exe", false);
   ParseQuillonOptionsText(text, o);
@@ -85,9 +83,8 @@ TEST(QuillonOptionsText, OptpackConvertsTextsToGbkAndScramblesPasswords) {
   reptest::ScratchDir dir;
   std::string ini = dir.File("in.ini"), out = dir.File("out.qlo");
   // UTF-8 source text, with a byte-order mark.
-  reptest::WriteFile(ini,
-                     "\xEF\xBB\xBF[Options]\nMailPassword = hunter2-secret\n[Texts]\n"
-                     "16 = \"\xE9\x87\x8D\xE6\x96\xB0\xE5\x90\xAF\xE5\x8A\xA8\"\n");
+  reptest::WriteFile(ini, "\xEF\xBB\xBF[Options]\nMailPassword = hunter2-secret\n[Texts]\n"
+                          "16 = \"\xE9\x87\x8D\xE6\x96\xB0\xE5\x90\xAF\xE5\x8A\xA8\"\n");
   std::string optpack = std::string(NV_BINARY_DIR) + "/tools/optpack/optpack";
   reptest::ToolResult r = reptest::Run(optpack + " " + ini + " " + out);
   ASSERT_EQ(r.status, 0) << r.out;
