@@ -7,49 +7,9 @@
 #include <utility>
 
 #include "exceptions/encode/crc32.h"
+#include "framework/handle_owners_win32.h"
 
 namespace {
-class FileHandle {  // CreateFile's handle: INVALID_HANDLE_VALUE is none
- public:
-  FileHandle() = default;
-  explicit FileHandle(HANDLE h) : h_(h) {}
-  FileHandle(FileHandle&& o) noexcept : h_(std::exchange(o.h_, INVALID_HANDLE_VALUE)) {}
-  FileHandle& operator=(FileHandle&& o) noexcept {
-    if (this != &o) {
-      Reset();
-      h_ = std::exchange(o.h_, INVALID_HANDLE_VALUE);
-    }
-    return *this;
-  }
-  FileHandle(const FileHandle&) = delete;
-  FileHandle& operator=(const FileHandle&) = delete;
-  ~FileHandle() { Reset(); }
-  HANDLE Get() const { return h_; }
-  bool Valid() const { return h_ != INVALID_HANDLE_VALUE; }
-  bool Close() {  // CloseHandle's answer: a close that fails may have lost buffered data
-    if (!Valid()) return true;
-    return CloseHandle(std::exchange(h_, INVALID_HANDLE_VALUE)) != 0;
-  }
-  void Reset() { Close(); }
-
- private:
-  HANDLE h_ = INVALID_HANDLE_VALUE;
-};
-
-class KernelHandle {  // null is none
- public:
-  explicit KernelHandle(HANDLE h = nullptr) : h_(h) {}
-  KernelHandle(const KernelHandle&) = delete;
-  KernelHandle& operator=(const KernelHandle&) = delete;
-  ~KernelHandle() {
-    if (h_) CloseHandle(h_);
-  }
-  HANDLE Get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
 class HeldMutex {  // a mutex this thread owns, released once
  public:
   HeldMutex() = default;
@@ -129,14 +89,14 @@ bool readAll(HANDLE h, const std::string& name, std::string& content, std::strin
 
 // Opens the log for reading with the given sharing, waiting while another program holds it
 // in a way that shuts us out. exists is false for a missing file.
-bool openLog(const std::string& name, DWORD share, unsigned waitMs, FileHandle& out, bool& exists,
+bool openLog(const std::string& name, DWORD share, unsigned waitMs, TFileHandle& out, bool& exists,
              std::string& error) {
   DWORD start = GetTickCount();
   for (;;) {
     HANDLE h = CreateFileA(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     if (h != INVALID_HANDLE_VALUE) {
-      out = FileHandle(h);
+      out = TFileHandle(h);
       exists = true;
       return true;
     }
@@ -157,9 +117,9 @@ bool openLog(const std::string& name, DWORD share, unsigned waitMs, FileHandle& 
 struct TWin32LogStorage::Transaction {
   Transaction(std::string f, HANDLE m) : fileName(std::move(f)), mutex(m) {}
   std::string fileName;
-  KernelHandle mutex;
+  TKernelHandle mutex;
   HeldMutex held;
-  FileHandle log;  // declared last: closed first
+  TFileHandle log;  // declared last: closed first
 };
 
 TWin32LogStorage::TWin32LogStorage() = default;
@@ -168,7 +128,7 @@ TWin32LogStorage::~TWin32LogStorage() { Close(); }
 bool TWin32LogStorage::Read(const std::string& fileName, std::string& content, bool& exists,
                             std::string& error) {
   content.clear();
-  FileHandle h;
+  TFileHandle h;
   if (!openLog(fileName, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, waitMs_, h, exists, error))
     return false;
   return !exists || readAll(h.Get(), fileName, content, error);
@@ -213,8 +173,8 @@ bool TWin32LogStorage::Replace(std::string_view content, std::string& error) {
     error = failure("Cannot create a new log file beside", name, GetLastError());
     return false;
   }
-  FileHandle f(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  bool ok = f.Valid();
+  TFileHandle f(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  bool ok = static_cast<bool>(f);
   DWORD code = ok ? 0 : GetLastError();
   for (size_t at = 0; ok && at < content.size(); at += 65536) {
     unsigned n = static_cast<unsigned>(std::min<size_t>(65536, content.size() - at));
@@ -227,7 +187,8 @@ bool TWin32LogStorage::Replace(std::string_view content, std::string& error) {
     code = GetLastError();
     ok = false;
   }
-  if (!f.Close() && ok) {
+  // A close that fails may have lost buffered data: it counts as a failed write.
+  if (f && !CloseHandle(f.Release()) && ok) {
     code = GetLastError();
     ok = false;
   }
