@@ -3,10 +3,16 @@
 
 #include "app/main_form.h"
 #include "framework/application_win32.h"
+#include "skin/data/skin_data.h"
+#include "skin/data/skin_reader.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   TApplication app(nullptr);
   app.SetTitle("Netvosk--免费版");
+  // The main window's layout carries the skin data component; a skin it cannot use is
+  // reported in the framework's message box.
+  RegisterSkinDataClass();
+  SetSkinMessageNotifier([](const std::string& text) { ShowMessage(text); });
   try {
     Form1 = app.CreateForm<TForm1>();
   } catch (Exception& e) {
