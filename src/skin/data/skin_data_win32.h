@@ -3,8 +3,9 @@
 // list, and the system metrics a skin is built with.
 #pragma once
 
-#include <commctrl.h>
 #include <windows.h>
+// (commctrl.h needs windows.h first)
+#include <commctrl.h>
 
 #include "skin/data/gdi_owners_win32.h"
 #include "skin/data/skin_data.h"
