@@ -3,6 +3,7 @@
 
 #include "app/main_form.h"
 #include "framework/application_win32.h"
+#include "framework/guard.h"
 #include "skin/data/skin_data.h"
 #include "skin/data/skin_reader.h"
 
@@ -13,12 +14,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // reported in the framework's message box.
   RegisterSkinDataClass();
   SetSkinMessageNotifier([](const std::string& text) { ShowMessage(text); });
-  try {
-    Form1 = app.CreateForm<TForm1>();
-  } catch (Exception& e) {
-    app.ShowException(&e);
-    return 1;
-  }
+  // A failure while the main window is made goes where every other failure goes (the
+  // application's handler); without a main window there is nothing to run.
+  if (!Guard([&] { Form1 = app.CreateForm<TForm1>(); })) return 1;
   app.Run();
   return 0;
 }

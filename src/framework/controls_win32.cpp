@@ -5,6 +5,7 @@
 
 #include "framework/application_win32.h"
 #include "framework/exception.h"
+#include "framework/guard.h"
 
 namespace {
 const char kObjectProp[] = "NvControl";
@@ -37,15 +38,20 @@ std::vector<TPropInfo> controlProps() {
                 [](const TObject& o) { return TPropValue::Int(static_cast<const TControl&>(o).Cursor()); },
                 [](TObject& o, const TPropValue& v) {
                   int c = crDefault;
-                  if (v.kind == TPropKind::Integer) c = static_cast<int>(v.integer);
-                  else if (SameText(v.text, "crHandPoint")) c = crHandPoint;
-                  else if (SameText(v.text, "crHourGlass")) c = crHourGlass;
-                  else if (SameText(v.text, "crArrow")) c = crArrow;
+                  if (v.kind == TPropKind::Integer)
+                    c = static_cast<int>(v.integer);
+                  else if (SameText(v.text, "crHandPoint"))
+                    c = crHandPoint;
+                  else if (SameText(v.text, "crHourGlass"))
+                    c = crHourGlass;
+                  else if (SameText(v.text, "crArrow"))
+                    c = crArrow;
                   static_cast<TControl&>(o).SetCursor(c);
                 }},
-      TPropInfo{"Align", TPropKind::Identifier,
-                [](const TObject& o) { return TPropValue::Int(static_cast<const TControl&>(o).Align()); },
-                [](TObject& o, const TPropValue& v) { static_cast<TControl&>(o).SetAlign(IdentToAlign(v.text)); }},
+      TPropInfo{
+          "Align", TPropKind::Identifier,
+          [](const TObject& o) { return TPropValue::Int(static_cast<const TControl&>(o).Align()); },
+          [](TObject& o, const TPropValue& v) { static_cast<TControl&>(o).SetAlign(IdentToAlign(v.text)); }},
       EventProp("OnClick", &TControl::SetOnClick),
   };
 }
@@ -77,7 +83,6 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
 
 TControl::~TControl() {
   if (parent_) parent_->RemoveControl(this);
-  if (brush_) DeleteObject(brush_);
 }
 
 void TControl::SetParentComponent(TComponent* parent) {
@@ -194,11 +199,10 @@ void TControl::Click() {
 HBRUSH TControl::ColorBrush() {
   COLORREF rgb = ColorToRGB(color_);
   if (!brush_ || brushColor_ != rgb) {
-    if (brush_) DeleteObject(brush_);
-    brush_ = CreateSolidBrush(rgb);
+    brush_.Reset(CreateSolidBrush(rgb));
     brushColor_ = rgb;
   }
-  return brush_;
+  return brush_.Get();
 }
 
 // ---- window classes ----
@@ -223,10 +227,12 @@ WNDPROC RegisterFrameworkClass(const TCreateParams& params) {
     if (params.programIcon) {
       // Both sizes from the resource: left to derive the small one itself, the system
       // scales the large icon, which costs more than the rest of registering the class.
-      static HICON large = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                                         GetSystemMetrics(SM_CYICON), LR_SHARED));
-      static HICON small = static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                                         GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+      static HICON large =
+          static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                                        GetSystemMetrics(SM_CYICON), LR_SHARED));
+      static HICON small =
+          static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
       wc.hIcon = large;
       wc.hIconSm = small;
     }
@@ -249,18 +255,7 @@ LRESULT CALLBACK FrameworkWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     control->AttachHandle(hwnd);
   }
   if (!control) return DefWindowProcA(hwnd, msg, wParam, lParam);
-  LRESULT result = 0;
-  try {
-    result = control->WndProc(msg, wParam, lParam);
-  } catch (Exception& e) {
-    Application->HandleException(&e);
-  } catch (std::exception& e) {
-    Exception wrapped(e.what());
-    Application->HandleException(&wrapped);
-  } catch (...) {
-    Exception wrapped("Unknown exception");
-    Application->HandleException(&wrapped);
-  }
+  LRESULT result = Guard([&] { return control->WndProc(msg, wParam, lParam); }, LRESULT(0));
   if (msg == WM_NCDESTROY) {
     RemovePropA(hwnd, kObjectProp);
     if (control->handle_ == hwnd) control->handle_ = nullptr;
@@ -325,8 +320,8 @@ void TWinControl::CreateWnd() {
   defProc_ = RegisterFrameworkClass(p);
   gCreating = this;
   HMENU id = (p.style & WS_CHILD) ? reinterpret_cast<HMENU>(static_cast<INT_PTR>(gNextChildId++)) : nullptr;
-  HWND h = CreateWindowExA(p.exStyle, p.windowClass.c_str(), p.caption.c_str(), p.style, p.x, p.y,
-                           p.width, p.height, p.parent, id, GetModuleHandleA(nullptr), nullptr);
+  HWND h = CreateWindowExA(p.exStyle, p.windowClass.c_str(), p.caption.c_str(), p.style, p.x, p.y, p.width,
+                           p.height, p.parent, id, GetModuleHandleA(nullptr), nullptr);
   gCreating = nullptr;
   if (!h) throw EOSError(Format("Cannot create a window of class %s", p.windowClass.c_str()));
   if (!handle_) AttachHandle(h);
@@ -411,11 +406,8 @@ void TWinControl::AlignControls() {
         c->SetBounds(room.left, room.top, room.right - room.left, c->Height());
         room.top += c->Height();
         break;
-      case alClient:
-        c->SetBounds(room.left, room.top, room.right - room.left, room.bottom - room.top);
-        break;
-      default:
-        break;
+      case alClient: c->SetBounds(room.left, room.top, room.right - room.left, room.bottom - room.top); break;
+      default: break;
     }
   }
 }
@@ -433,7 +425,8 @@ static void CollectTabStops(TWinControl* container, std::vector<TWinControl*>& o
   std::vector<TWinControl*> kids;
   for (TControl* c : container->Controls())
     if (auto* w = dynamic_cast<TWinControl*>(c)) kids.push_back(w);
-  std::stable_sort(kids.begin(), kids.end(), [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
+  std::stable_sort(kids.begin(), kids.end(),
+                   [](TWinControl* a, TWinControl* b) { return a->TabOrder() < b->TabOrder(); });
   for (TWinControl* w : kids) {
     if (!w->Visible() || !w->Enabled()) continue;
     if (w->TabStop()) out.push_back(w);
@@ -500,8 +493,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (resized) AlignControls();
       return r;
     }
-    default:
-      break;
+    default: break;
   }
   return DefaultHandler(msg, wParam, lParam);
 }

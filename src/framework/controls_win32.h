@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "framework/component.h"
+#include "framework/gdi_owners_win32.h"
 #include "framework/graphics_win32.h"
 
 class TWinControl;
@@ -34,7 +35,7 @@ struct TCreateParams {
   DWORD exStyle = 0;
   int x = 0, y = 0, width = 0, height = 0;
   HWND parent = nullptr;
-  std::string windowClass;   // our class name (the framework class name)
+  std::string windowClass;            // our class name (the framework class name)
   const char* systemClass = nullptr;  // superclassed system class, or null for our own
   UINT classStyle = CS_DBLCLKS;
   bool programIcon = false;  // the class shows the program's icon (forms)
@@ -119,7 +120,7 @@ class TControl : public TComponent {
   std::string hint_;
   bool showHint_ = false;
   int cursor_ = crDefault;
-  HBRUSH brush_ = nullptr;
+  TGdiBrush brush_;
   COLORREF brushColor_ = 0;
 };
 

@@ -28,17 +28,22 @@ std::vector<TPropInfo> formProps() {
                 [](TObject& o, const TPropValue& v) {
                   unsigned b = 0;
                   for (const auto& m : v.list) {
-                    if (SameText(m, "biSystemMenu")) b |= biSystemMenu;
-                    else if (SameText(m, "biMinimize")) b |= biMinimize;
-                    else if (SameText(m, "biMaximize")) b |= biMaximize;
-                    else if (SameText(m, "biHelp")) b |= biHelp;
+                    if (SameText(m, "biSystemMenu"))
+                      b |= biSystemMenu;
+                    else if (SameText(m, "biMinimize"))
+                      b |= biMinimize;
+                    else if (SameText(m, "biMaximize"))
+                      b |= biMaximize;
+                    else if (SameText(m, "biHelp"))
+                      b |= biHelp;
                   }
                   static_cast<TForm&>(o).SetBorderIcons(b);
                 }},
       TPropInfo{"Position", TPropKind::Identifier, nullptr,
                 [](TObject& o, const TPropValue& v) {
                   static_cast<TForm&>(o).SetPosition(IdentTo<TPosition>(
-                      v, {"poDesigned", "poDefault", "poScreenCenter", "poDesktopCenter", "poMainFormCenter"}));
+                      v,
+                      {"poDesigned", "poDefault", "poScreenCenter", "poDesktopCenter", "poMainFormCenter"}));
                 }},
       BoolProp("Scaled", &TForm::Scaled, &TForm::SetScaled),
       EventProp("OnCreate", &TForm::SetOnCreate),
@@ -84,8 +89,12 @@ void TForm::CreateParams(TCreateParams& p) {
   p.programIcon = true;
   switch (borderStyle_) {
     case bsNone: p.style |= WS_POPUP; break;
-    case bsSingle: case bsToolWindow: p.style |= WS_CAPTION | WS_BORDER; break;
-    case bsDialog: p.style |= WS_POPUP | WS_CAPTION; p.exStyle |= WS_EX_DLGMODALFRAME; break;
+    case bsSingle:
+    case bsToolWindow: p.style |= WS_CAPTION | WS_BORDER; break;
+    case bsDialog:
+      p.style |= WS_POPUP | WS_CAPTION;
+      p.exStyle |= WS_EX_DLGMODALFRAME;
+      break;
     default: p.style |= WS_CAPTION | WS_THICKFRAME; break;
   }
   if (borderStyle_ == bsToolWindow || borderStyle_ == bsSizeToolWin) p.exStyle |= WS_EX_TOOLWINDOW;
@@ -118,7 +127,8 @@ void TForm::UpdateClientSize() {
   RECT r{0, 0, clientWidth_, clientHeight_};
   AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
-  SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::Show() {
@@ -159,8 +169,7 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
       }
       break;
-    default:
-      break;
+    default: break;
   }
   return TWinControl::WndProc(msg, wParam, lParam);
 }

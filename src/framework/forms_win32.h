@@ -21,9 +21,15 @@ class TForm : public TWinControl {
   void LoadLayoutText(const std::string& text);
 
   int ClientWidth() const { return clientWidth_; }
-  void SetClientWidth(int v) { clientWidth_ = v; UpdateClientSize(); }
+  void SetClientWidth(int v) {
+    clientWidth_ = v;
+    UpdateClientSize();
+  }
   int ClientHeight() const { return clientHeight_; }
-  void SetClientHeight(int v) { clientHeight_ = v; UpdateClientSize(); }
+  void SetClientHeight(int v) {
+    clientHeight_ = v;
+    UpdateClientSize();
+  }
   TFormBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TFormBorderStyle s) { borderStyle_ = s; }
   unsigned BorderIcons() const { return borderIcons_; }

@@ -32,12 +32,14 @@ struct GifCloser {
 };
 
 std::vector<TPropInfo> pictureProps() {
-  return {TPropInfo{"Data", TPropKind::Binary,
-                    [](const TObject& o) { return TPropValue::Binary(static_cast<const TPicture&>(o).Data()); },
-                    [](TObject& o, const TPropValue& v) { static_cast<TPicture&>(o).SetData(v.bytes); }}};
+  return {
+      TPropInfo{"Data", TPropKind::Binary,
+                [](const TObject& o) { return TPropValue::Binary(static_cast<const TPicture&>(o).Data()); },
+                [](TObject& o, const TPropValue& v) { static_cast<TPicture&>(o).SetData(v.bytes); }}};
 }
 std::vector<TPropInfo> imageProps() {
-  return {ObjectProp("Picture", &TImage::Picture), BoolProp("Stretch", &TImage::Stretch, &TImage::SetStretch)};
+  return {ObjectProp("Picture", &TImage::Picture),
+          BoolProp("Stretch", &TImage::Stretch, &TImage::SetStretch)};
 }
 }  // namespace
 
@@ -47,8 +49,7 @@ NV_DEFINE_COMPONENT(TImage, TWinControl, imageProps)
 TPicture::~TPicture() { Release(); }
 
 void TPicture::Release() {
-  if (bitmap_) DeleteObject(bitmap_);
-  bitmap_ = nullptr;
+  bitmap_.Reset();
   width_ = height_ = 0;
 }
 
@@ -83,7 +84,7 @@ void TPicture::LoadGif(const uint8_t* data, size_t size, COLORREF background) {
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  TGdiBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bmp) throw EOutOfMemory("Out of memory for a picture");
   auto* px = static_cast<uint32_t*>(bits);
   uint32_t bg = (GetRValue(background) << 16) | (GetGValue(background) << 8) | GetBValue(background);
@@ -102,7 +103,7 @@ void TPicture::LoadGif(const uint8_t* data, size_t size, COLORREF background) {
     }
   }
   Release();
-  bitmap_ = bmp;
+  bitmap_ = std::move(bmp);
   width_ = w;
   height_ = h;
 }
@@ -129,33 +130,28 @@ void TImage::Paint(HDC dc) {
   GetClientRect(Handle(), &r);
   FillRect(dc, &r, ColorBrush());
   if (!picture_.Handle()) return;
-  HDC mem = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(mem, picture_.Handle());
+  TMemoryDC mem(dc);
+  TSelectObject select(mem.Get(), picture_.Handle());
   if (stretch_) {
-    int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, picture_.Width(), picture_.Height(), SRCCOPY);
-    SetStretchBltMode(dc, oldMode);
+    TStretchMode mode(dc, COLORONCOLOR);
+    StretchBlt(dc, 0, 0, r.right, r.bottom, mem.Get(), 0, 0, picture_.Width(), picture_.Height(), SRCCOPY);
   } else {
-    BitBlt(dc, 0, 0, picture_.Width(), picture_.Height(), mem, 0, 0, SRCCOPY);
+    BitBlt(dc, 0, 0, picture_.Width(), picture_.Height(), mem.Get(), 0, 0, SRCCOPY);
   }
-  SelectObject(mem, old);
-  DeleteDC(mem);
 }
 
 LRESULT TImage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(Handle(), &ps);
-      Paint(dc);
-      EndPaint(Handle(), &ps);
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT:
+      if (wParam) {
+        Paint(reinterpret_cast<HDC>(wParam));
+      } else {
+        TPaintDC dc(Handle());
+        Paint(dc.Get());
+      }
       return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
+    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
     case WM_LBUTTONDOWN:
       pressed_ = true;
       SetCapture(Handle());
@@ -170,7 +166,6 @@ LRESULT TImage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (wasPressed && PtInRect(&r, pt)) Click();
       return 0;
     }
-    default:
-      return TWinControl::WndProc(msg, wParam, lParam);
+    default: return TWinControl::WndProc(msg, wParam, lParam);
   }
 }

@@ -22,13 +22,13 @@ class TPicture : public TObject {
   void SetData(const std::vector<uint8_t>& data);
   int Width() const { return width_; }
   int Height() const { return height_; }
-  HBITMAP Handle() const { return bitmap_; }
+  HBITMAP Handle() const { return bitmap_.Get(); }
   std::function<void()> OnChange;
 
  private:
   void Release();
   std::vector<uint8_t> data_;
-  HBITMAP bitmap_ = nullptr;
+  TGdiBitmap bitmap_;
   int width_ = 0, height_ = 0;
 };
 

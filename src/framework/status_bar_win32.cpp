@@ -9,8 +9,10 @@ std::vector<TPropInfo> statusBarProps() {
                       for (const auto& item : v.items) {
                         TStatusPanel p;
                         for (const auto& [name, value] : item) {
-                          if (SameText(name, "Width")) p.width = static_cast<int>(value.integer);
-                          else if (SameText(name, "Text")) p.text = value.text;
+                          if (SameText(name, "Width"))
+                            p.width = static_cast<int>(value.integer);
+                          else if (SameText(name, "Text"))
+                            p.text = value.text;
                         }
                         panels.push_back(p);
                       }

@@ -9,9 +9,10 @@ std::vector<TPropInfo> labelProps() {
 }
 std::vector<TPropInfo> editProps() { return {EventProp("OnChange", &TEdit::SetOnChange)}; }
 std::vector<TPropInfo> stringsProps() {
-  return {TPropInfo{"Strings", TPropKind::StringList,
-                    [](const TObject& o) { return TPropValue::Strings(static_cast<const TListBoxStrings&>(o).Lines()); },
-                    [](TObject& o, const TPropValue& v) { static_cast<TListBoxStrings&>(o).Assign(v.list); }}};
+  return {TPropInfo{
+      "Strings", TPropKind::StringList,
+      [](const TObject& o) { return TPropValue::Strings(static_cast<const TListBoxStrings&>(o).Lines()); },
+      [](TObject& o, const TPropValue& v) { static_cast<TListBoxStrings&>(o).Assign(v.list); }}};
 }
 std::vector<TPropInfo> listBoxProps() {
   return {ObjectProp("Items", &TListBox::Items),
@@ -43,13 +44,14 @@ void TLabel::SetAutoSize(bool v) {
 
 void TLabel::AdjustSize() {
   if (!autoSize_ || IsLoading()) return;
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
   RECT r{0, 0, 0, 0};
-  std::string text = caption_.empty() ? std::string(" ") : caption_;
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    TWindowDC screen(nullptr);
+    TSelectObject font(screen.Get(), Font()->Handle());
+    std::string text = caption_.empty() ? std::string(" ") : caption_;
+    DrawTextA(screen.Get(), text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+  }
   SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
 }
 

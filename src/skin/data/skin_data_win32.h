@@ -7,7 +7,7 @@
 // (commctrl.h needs windows.h first)
 #include <commctrl.h>
 
-#include "skin/data/gdi_owners_win32.h"
+#include "framework/gdi_owners_win32.h"
 #include "skin/data/skin_data.h"
 #include "skin/data/skin_data_system.h"
 
@@ -34,7 +34,6 @@ class TImageListOwner {
   HIMAGELIST h_ = nullptr;
 };
 
-using TGdiFont = TGdiObject<HFONT>;
 
 class TSkinDataWin32 : public TSkinDataSystem {
  public:

@@ -1,5 +1,6 @@
-// Move-only owners for the GDI resources the drawing routines use: one owner per cleanup
-// rule (DeleteObject, DeleteDC, a restored selection, RestoreDC, restored DC colours).
+// Move-only owners of GDI resources: one owner per cleanup rule (DeleteObject, DeleteDC,
+// ReleaseDC, EndPaint, a restored selection, RestoreDC, restored DC colours and modes).
+// Every GDI object the framework, the skin engine and the reporter make has one of these.
 #pragma once
 
 #include <windows.h>
@@ -40,6 +41,8 @@ class TGdiObject {
 using TGdiRegion = TGdiObject<HRGN>;
 using TGdiBitmap = TGdiObject<HBITMAP>;
 using TGdiBrush = TGdiObject<HBRUSH>;
+using TGdiFont = TGdiObject<HFONT>;
+using TGdiPen = TGdiObject<HPEN>;
 
 // A memory DC compatible with a given DC (or the screen), deleted with DeleteDC.
 class TMemoryDC {
@@ -47,6 +50,14 @@ class TMemoryDC {
   explicit TMemoryDC(HDC compatibleWith = nullptr) : dc_(CreateCompatibleDC(compatibleWith)) {}
   ~TMemoryDC() {
     if (dc_) DeleteDC(dc_);
+  }
+  TMemoryDC(TMemoryDC&& o) noexcept : dc_(std::exchange(o.dc_, nullptr)) {}
+  TMemoryDC& operator=(TMemoryDC&& o) noexcept {
+    if (this != &o) {
+      if (dc_) DeleteDC(dc_);
+      dc_ = std::exchange(o.dc_, nullptr);
+    }
+    return *this;
   }
   TMemoryDC(const TMemoryDC&) = delete;
   TMemoryDC& operator=(const TMemoryDC&) = delete;
@@ -123,10 +134,13 @@ class TStretchMode {
   int old_;
 };
 
-// A window's DC from GetDC, released with ReleaseDC.
+// A window's DC from GetDC (client area) or GetWindowDC (whole window, with
+// TWindowDC::kWholeWindow), released with ReleaseDC. GetDC(nullptr) is the screen.
 class TWindowDC {
  public:
-  explicit TWindowDC(HWND wnd) : wnd_(wnd), dc_(GetDC(wnd)) {}
+  enum TArea { kClient, kWholeWindow };
+  explicit TWindowDC(HWND wnd, TArea area = kClient)
+      : wnd_(wnd), dc_(area == kWholeWindow ? GetWindowDC(wnd) : GetDC(wnd)) {}
   ~TWindowDC() {
     if (dc_) ReleaseDC(wnd_, dc_);
   }
@@ -138,4 +152,35 @@ class TWindowDC {
  private:
   HWND wnd_;
   HDC dc_;
+};
+
+// BeginPaint on construction, EndPaint on destruction (inside WM_PAINT only).
+class TPaintDC {
+ public:
+  explicit TPaintDC(HWND wnd) : wnd_(wnd), dc_(BeginPaint(wnd, &ps_)) {}
+  ~TPaintDC() { EndPaint(wnd_, &ps_); }
+  TPaintDC(const TPaintDC&) = delete;
+  TPaintDC& operator=(const TPaintDC&) = delete;
+  HDC Get() const { return dc_; }
+  const PAINTSTRUCT& Info() const { return ps_; }
+
+ private:
+  HWND wnd_;
+  PAINTSTRUCT ps_{};
+  HDC dc_;
+};
+
+// Sets a DC's background mode and puts the previous one back.
+class TBkMode {
+ public:
+  TBkMode(HDC dc, int mode) : dc_(dc), old_(SetBkMode(dc, mode)) {}
+  ~TBkMode() {
+    if (old_) SetBkMode(dc_, old_);
+  }
+  TBkMode(const TBkMode&) = delete;
+  TBkMode& operator=(const TBkMode&) = delete;
+
+ private:
+  HDC dc_;
+  int old_;
 };
