@@ -335,6 +335,26 @@ TEST_F(ErrorDialog, CallStackRowsFoldAndSendTheirSourceLine) {
   CloseWithOk(d);
 }
 
+TEST_F(ErrorDialog, KeepsTheForegroundFromTheProgramsOwnWindowsOnly) {
+  HWND d = Open("");
+  ASSERT_TRUE(d);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == d; }));
+  // The program's window, there before the dialog, cannot take the foreground from it.
+  HWND form = WaitForWindow(demo_->Id(), "TDemoForm", "Dialog demo");
+  ASSERT_TRUE(form);
+  SetForegroundWindow(form);
+  EXPECT_TRUE(WaitUntil([&] { return GetForegroundWindow() == d; }, 2s));
+  // Another program's window keeps it.
+  HWND other = CreateWindowExA(0, "STATIC", "another program", WS_POPUP | WS_VISIBLE, 0, 0, 120, 40, nullptr,
+                               nullptr, nullptr, nullptr);
+  SetForegroundWindow(other);
+  ASSERT_TRUE(WaitUntil([&] { return GetForegroundWindow() == other; }, 2s));
+  Sleep(300);
+  EXPECT_EQ(GetForegroundWindow(), other);
+  DestroyWindow(other);
+  CloseWithOk(d);
+}
+
 TEST_F(ErrorDialog, MessageBoxWhenTheDialogCannotBeShown) {
   demo_ = std::make_unique<TDemo>();
   ASSERT_TRUE(demo_->Start("--no-templates", ResultFile()));
