@@ -145,7 +145,15 @@ INT_PTR TErrorDialog::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == kPaintCheckTimer) {
         KillTimer(w_, kPaintCheckTimer);
-        if (!painted_) EndDialog(w_, kNeverPainted);
+        if (!painted_) {
+          EndDialog(w_, kNeverPainted);
+        } else {
+          // The dialog's thread is not the one that had the foreground: Wine activates it with
+          // WM_NCACTIVATE(FALSE) and never repaints the caption as active. Now that it shows,
+          // it takes the foreground and its caption says so.
+          if (GetForegroundWindow() != w_) SetForegroundWindow(w_);
+          if (GetForegroundWindow() == w_) SendMessageA(w_, WM_NCACTIVATE, TRUE, 0);
+        }
       } else if (wParam == kKeepOnTopTimer) {
         KeepOnTop();
       } else if (autoClose_) {
@@ -201,7 +209,6 @@ void TErrorDialog::Init() {
   SetTimer(w_, kPaintCheckTimer, 1, nullptr);
   autoClose_ = std::make_unique<TAutoClose>(w_, in_.options.closeAfterSecs, [this] { Close(false); });
   SetTimer(w_, kKeepOnTopTimer, 10, nullptr);
-  SetForegroundWindow(w_);
 }
 
 void TErrorDialog::SetLook() {
