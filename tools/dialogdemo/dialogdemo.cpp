@@ -113,9 +113,11 @@ void WriteResult(const std::string& file, const TDemoOutcome& o) {
   FILE* f = std::fopen(file.c_str(), "wb");
   if (!f) return;
   std::fprintf(
-      f, "send=%d\r\nscreenshot=%d\r\ncopy=%d\r\nterminate=%d\r\nshown=%d\r\nwarning=%s\r\nrequest=%s\r\n",
+      f,
+      "send=%d\r\nscreenshot=%d\r\ncopy=%d\r\nterminate=%d\r\nshown=%d\r\nwarning=%s\r\nrequest=%s\r\n"
+      "visible_ms=%ld\r\n",
       o.result.sendChecked, o.result.screenshotChecked, o.result.copyChecked, o.result.terminateChosen,
-      o.result.shown, o.warning.c_str(), o.request.c_str());
+      o.result.shown, o.warning.c_str(), o.request.c_str(), o.visibleMs);
   std::fclose(f);
 }
 
