@@ -224,6 +224,14 @@ TPropInfo EventProp(const char* name, TNotifyEvent C::*field, void (C::*set)(TNo
     p.setEvent = [field](TObject& o, TNotifyEvent e) { static_cast<C&>(o).*field = std::move(e); };
   return p;
 }
+// The earlier form, with a setter only: such an event cannot be read back.
+template <class C>
+[[deprecated("pass the event's field too: EventProp(name, &C::OnX, &C::SetOnX)")]] TPropInfo EventProp(
+    const char* name, void (C::*set)(TNotifyEvent)) {
+  TPropInfo p{name, TPropKind::Event, nullptr, nullptr, nullptr, nullptr};
+  p.setEvent = [set](TObject& o, TNotifyEvent e) { (static_cast<C&>(o).*set)(std::move(e)); };
+  return p;
+}
 template <class C, class Sub>
 TPropInfo ObjectProp(const char* name, Sub* (C::*get)()) {
   TPropInfo p{name, TPropKind::Object, nullptr, nullptr, nullptr, nullptr};
