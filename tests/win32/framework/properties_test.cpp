@@ -88,9 +88,10 @@ TEST_F(Properties, EveryDeclaredPropertyOfEveryRegisteredClassReadsAndWritesBack
   }
   // A registered class with properties of its own that no instance reached would go
   // untested: the list above must grow with it.
-  for (const TClassInfo* cls : RegisteredClasses())
-    if (!cls->OwnProps().empty())
-      EXPECT_TRUE(covered.count(cls->name)) << cls->name << " was not gone through";
+  for (const TClassInfo* cls : RegisteredClasses()) {
+    if (cls->OwnProps().empty()) continue;
+    EXPECT_TRUE(covered.count(cls->name)) << cls->name << " was not gone through";
+  }
 }
 
 TEST_F(Properties, EnumerationsAndSetsReadByName) {
