@@ -6,9 +6,12 @@
 
 #include "framework/forms_win32.h"
 #include "framework/image_win32.h"
+#include "framework/message_form_win32.h"
+#include "framework/screen_win32.h"
 #include "framework/status_bar_win32.h"
 #include "framework/std_controls_win32.h"
 #include "framework/thread_win32.h"
+#include "framework/timer_win32.h"
 #include "framework/util_window_win32.h"
 
 TApplication* Application = nullptr;
@@ -16,9 +19,13 @@ TApplication* Application = nullptr;
 NV_DEFINE_CLASS(TApplication, TWinControl)
 
 void RegisterFrameworkClasses() {
-  for (const TClassInfo* c : {&TForm::StaticClass(), &TLabel::StaticClass(), &TEdit::StaticClass(),
-                              &TButton::StaticClass(), &TGroupBox::StaticClass(), &TListBox::StaticClass(),
-                              &TImage::StaticClass(), &TStatusBar::StaticClass()})
+  for (const TClassInfo* c :
+       {&TForm::StaticClass(), &TLabel::StaticClass(), &TEdit::StaticClass(), &TButton::StaticClass(),
+        &TGroupBox::StaticClass(), &TListBox::StaticClass(), &TImage::StaticClass(),
+        &TStatusBar::StaticClass(), &TTimer::StaticClass(), &TMessageForm::StaticClass(),
+        &TApplication::StaticClass(), &TFont::StaticClass(), &TPicture::StaticClass(),
+        &TStrings::StaticClass(), &TListBoxStrings::StaticClass(), &TScreen::StaticClass(),
+        &TThread::StaticClass()})
     RegisterComponentClass(*c);
 }
 
@@ -72,6 +79,10 @@ void TApplication::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
   p.caption = title_;
   p.style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
+  // Never a window of its own in the task bar or for "the visible main window" rules: the
+  // main form stands for the program there.
+  p.exStyle |= WS_EX_TOOLWINDOW;
+  p.programIcon = true;
   p.x = GetSystemMetrics(SM_CXSCREEN) / 2;
   p.y = GetSystemMetrics(SM_CYSCREEN) / 2;
   p.width = p.height = 0;

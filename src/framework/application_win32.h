@@ -60,6 +60,10 @@ class TApplication : public TWinControl {
   static void* HandleExceptionAddress();
   static void* ShowExceptionAddress();
 
+  // The program's icon, as its windows show it (shared; not to be destroyed).
+  HICON Icon() const { return ProgramIcon(false); }
+  HICON SmallIcon() const { return ProgramIcon(true); }
+
   // A system message box owned by the application window.
   int MessageBox(const std::string& text, const std::string& caption, UINT flags);
 

@@ -5,9 +5,10 @@
 #include "framework/exception.h"
 
 namespace {
-
-TColor ColorValue(const TPropValue& v) {
-  return v.kind == TPropKind::Integer ? static_cast<TColor>(v.integer) : IdentToColor(v.text);
+const TIdentTable& AlignIdents() {
+  static const TIdentTable table = {{"alNone", alNone}, {"alTop", alTop},     {"alBottom", alBottom},
+                                    {"alLeft", alLeft}, {"alRight", alRight}, {"alClient", alClient}};
+  return table;
 }
 
 std::vector<TPropInfo> controlProps() {
@@ -18,9 +19,7 @@ std::vector<TPropInfo> controlProps() {
       IntProp("Height", &TControl::Height, &TControl::SetHeight),
       StrProp("Caption", &TControl::Caption, &TControl::SetCaption),
       StrProp("Text", &TControl::Text, &TControl::SetText),
-      TPropInfo{"Color", TPropKind::Identifier,
-                [](const TObject& o) { return TPropValue::Int(static_cast<const TControl&>(o).Color()); },
-                [](TObject& o, const TPropValue& v) { static_cast<TControl&>(o).SetColor(ColorValue(v)); }},
+      NamedIntProp("Color", &TControl::Color, &TControl::SetColor, ColorIdents()),
       BoolProp("ParentColor", &TControl::ParentColor, &TControl::SetParentColor),
       ObjectProp("Font", &TControl::Font),
       BoolProp("ParentFont", &TControl::ParentFont, &TControl::SetParentFont),
@@ -28,25 +27,9 @@ std::vector<TPropInfo> controlProps() {
       BoolProp("Enabled", &TControl::Enabled, &TControl::SetEnabled),
       StrProp("Hint", &TControl::Hint, &TControl::SetHint),
       BoolProp("ShowHint", &TControl::ShowHint, &TControl::SetShowHint),
-      TPropInfo{"Cursor", TPropKind::Identifier,
-                [](const TObject& o) { return TPropValue::Int(static_cast<const TControl&>(o).Cursor()); },
-                [](TObject& o, const TPropValue& v) {
-                  int c = crDefault;
-                  if (v.kind == TPropKind::Integer)
-                    c = static_cast<int>(v.integer);
-                  else if (SameText(v.text, "crHandPoint"))
-                    c = crHandPoint;
-                  else if (SameText(v.text, "crHourGlass"))
-                    c = crHourGlass;
-                  else if (SameText(v.text, "crArrow"))
-                    c = crArrow;
-                  static_cast<TControl&>(o).SetCursor(c);
-                }},
-      TPropInfo{
-          "Align", TPropKind::Identifier,
-          [](const TObject& o) { return TPropValue::Int(static_cast<const TControl&>(o).Align()); },
-          [](TObject& o, const TPropValue& v) { static_cast<TControl&>(o).SetAlign(IdentToAlign(v.text)); }},
-      EventProp("OnClick", &TControl::SetOnClick),
+      NamedIntProp("Cursor", &TControl::Cursor, &TControl::SetCursor, CursorIdents()),
+      EnumProp("Align", &TControl::Align, &TControl::SetAlign, AlignIdents()),
+      EventProp("OnClick", &TControl::OnClick),
   };
 }
 
@@ -60,9 +43,8 @@ NV_DEFINE_CLASS_EX(TControl, TComponent, nullptr, controlProps)
 NV_DEFINE_CLASS_EX(TWinControl, TControl, nullptr, winControlProps)
 
 TAlign IdentToAlign(const std::string& ident) {
-  static const char* names[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient"};
-  for (int i = 0; i < 6; ++i)
-    if (SameText(ident, names[i])) return static_cast<TAlign>(i);
+  int64_t v;
+  if (IdentToValue(AlignIdents(), ident, v)) return static_cast<TAlign>(v);
   throw EConvertError(Format("'%s' is not a valid alignment", ident.c_str()));
 }
 

@@ -231,6 +231,9 @@ LRESULT CALLBACK FrameworkWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 // Registers (once) a window class named after a framework class, superclassing systemClass
 // when given. Returns the procedure that the framework passes unhandled messages to.
 WNDPROC RegisterFrameworkClass(const TCreateParams& params);
+// The program's icon (resource "MAINICON") at the system's large or small icon size; shared,
+// never to be destroyed; null when the program carries none.
+HICON ProgramIcon(bool small);
 // That procedure for a window of a framework class (DefWindowProcA for others).
 WNDPROC SystemProcOf(HWND hwnd);
 

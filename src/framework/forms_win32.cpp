@@ -3,59 +3,55 @@
 #include "framework/application_win32.h"
 #include "framework/exception.h"
 #include "framework/layout.h"
+#include "framework/screen_win32.h"
 
 namespace {
-template <class E>
-E IdentTo(const TPropValue& v, std::initializer_list<const char*> names) {
-  int i = 0;
-  for (const char* n : names) {
-    if (SameText(n, v.text)) return static_cast<E>(i);
-    ++i;
-  }
-  throw EConvertError(Format("'%s' is not a valid value", v.text.c_str()));
+const TIdentTable& BorderStyleIdents() {
+  static const TIdentTable table = {
+      {"bsNone", bsNone},     {"bsSingle", bsSingle},         {"bsSizeable", bsSizeable},
+      {"bsDialog", bsDialog}, {"bsToolWindow", bsToolWindow}, {"bsSizeToolWin", bsSizeToolWin}};
+  return table;
+}
+const TIdentTable& BorderIconIdents() {
+  static const TIdentTable table = {{"biSystemMenu", biSystemMenu},
+                                    {"biMinimize", biMinimize},
+                                    {"biMaximize", biMaximize},
+                                    {"biHelp", biHelp}};
+  return table;
+}
+const TIdentTable& PositionIdents() {
+  static const TIdentTable table = {{"poDesigned", poDesigned},
+                                    {"poDefault", poDefault},
+                                    {"poScreenCenter", poScreenCenter},
+                                    {"poDesktopCenter", poDesktopCenter},
+                                    {"poMainFormCenter", poMainFormCenter}};
+  return table;
 }
 
 std::vector<TPropInfo> formProps() {
   return {
       IntProp("ClientWidth", &TForm::ClientWidth, &TForm::SetClientWidth),
       IntProp("ClientHeight", &TForm::ClientHeight, &TForm::SetClientHeight),
-      TPropInfo{"BorderStyle", TPropKind::Identifier, nullptr,
-                [](TObject& o, const TPropValue& v) {
-                  static_cast<TForm&>(o).SetBorderStyle(IdentTo<TFormBorderStyle>(
-                      v, {"bsNone", "bsSingle", "bsSizeable", "bsDialog", "bsToolWindow", "bsSizeToolWin"}));
-                }},
-      TPropInfo{"BorderIcons", TPropKind::Set, nullptr,
-                [](TObject& o, const TPropValue& v) {
-                  unsigned b = 0;
-                  for (const auto& m : v.list) {
-                    if (SameText(m, "biSystemMenu"))
-                      b |= biSystemMenu;
-                    else if (SameText(m, "biMinimize"))
-                      b |= biMinimize;
-                    else if (SameText(m, "biMaximize"))
-                      b |= biMaximize;
-                    else if (SameText(m, "biHelp"))
-                      b |= biHelp;
-                  }
-                  static_cast<TForm&>(o).SetBorderIcons(b);
-                }},
-      TPropInfo{"Position", TPropKind::Identifier, nullptr,
-                [](TObject& o, const TPropValue& v) {
-                  static_cast<TForm&>(o).SetPosition(IdentTo<TPosition>(
-                      v,
-                      {"poDesigned", "poDefault", "poScreenCenter", "poDesktopCenter", "poMainFormCenter"}));
-                }},
+      EnumProp("BorderStyle", &TForm::BorderStyle, &TForm::SetBorderStyle, BorderStyleIdents()),
+      SetOfProp("BorderIcons", &TForm::BorderIcons, &TForm::SetBorderIcons, BorderIconIdents()),
+      EnumProp("Position", &TForm::Position, &TForm::SetPosition, PositionIdents()),
       BoolProp("Scaled", &TForm::Scaled, &TForm::SetScaled),
-      EventProp("OnCreate", &TForm::SetOnCreate),
+      EventProp("OnCreate", &TForm::OnCreate),
   };
 }
 }  // namespace
 
 NV_DEFINE_CLASS_EX(TForm, TWinControl, nullptr, formProps)
 
-TForm::TForm(TComponent* owner) : TWinControl(owner) { SetVisible(false); }
+TForm::TForm(TComponent* owner) : TWinControl(owner) {
+  SetVisible(false);
+  TheScreen().AddForm(this);
+}
 
-TForm::~TForm() { DestroyHandle(); }
+TForm::~TForm() {
+  TheScreen().RemoveForm(this);
+  DestroyHandle();
+}
 
 void TForm::LoadLayoutText(const std::string& text) {
   ReadComponentTree(*this, ParseLayout(text));
@@ -163,6 +159,7 @@ void TForm::WndProc(TMessage& m) {
       return;
     case WM_ACTIVATE:
       // Remember where the focus was, so that activation gives it back there.
+      if (LOWORD(m.WParam) != WA_INACTIVE) TheScreen().FormActivated(this);
       if (LOWORD(m.WParam) == WA_INACTIVE) {
         TWinControl* f = FromHandle(GetFocus());
         if (f && f != this) activeControl_ = f;

@@ -11,11 +11,8 @@ COLORREF ColorToRGB(TColor c) {
   return static_cast<COLORREF>(c) & 0xFFFFFF;
 }
 
-TColor IdentToColor(const std::string& ident) {
-  static const struct {
-    const char* name;
-    TColor value;
-  } table[] = {
+const TIdentTable& ColorIdents() {
+  static const TIdentTable table = {
       {"clBlack", 0x000000},
       {"clMaroon", 0x000080},
       {"clGreen", 0x008000},
@@ -47,47 +44,44 @@ TColor IdentToColor(const std::string& ident) {
       {"clInfoText", clSystemColor | COLOR_INFOTEXT},
       {"clActiveCaption", clSystemColor | COLOR_ACTIVECAPTION},
   };
-  for (const auto& e : table)
-    if (SameText(e.name, ident)) return e.value;
+  return table;
+}
+
+const TIdentTable& CharsetIdents() {
+  static const TIdentTable table = {
+      {"ANSI_CHARSET", ANSI_CHARSET},     {"DEFAULT_CHARSET", DEFAULT_CHARSET},
+      {"SYMBOL_CHARSET", SYMBOL_CHARSET}, {"GB2312_CHARSET", GB2312_CHARSET},
+      {"OEM_CHARSET", OEM_CHARSET},
+  };
+  return table;
+}
+
+const TIdentTable& CursorIdents() {
+  static const TIdentTable table = {{"crDefault", crDefault},
+                                    {"crArrow", crArrow},
+                                    {"crHandPoint", crHandPoint},
+                                    {"crHourGlass", crHourGlass}};
+  return table;
+}
+
+const TIdentTable& FontStyleIdents() {
+  static const TIdentTable table = {
+      {"fsBold", fsBold}, {"fsItalic", fsItalic}, {"fsUnderline", fsUnderline}, {"fsStrikeOut", fsStrikeOut}};
+  return table;
+}
+
+TColor IdentToColor(const std::string& ident) {
+  int64_t v;
+  if (IdentToValue(ColorIdents(), ident, v)) return static_cast<TColor>(v);
   throw EConvertError(Format("'%s' is not a valid colour", ident.c_str()));
 }
 
 static std::vector<TPropInfo> fontProps() {
-  return {
-      StrProp("Name", &TFont::Name, &TFont::SetName), IntProp("Height", &TFont::Height, &TFont::SetHeight),
-      TPropInfo{"Charset", TPropKind::Identifier, nullptr,
-                [](TObject& o, const TPropValue& v) {
-                  auto& f = static_cast<TFont&>(o);
-                  if (v.kind == TPropKind::Integer) {
-                    f.SetCharset(static_cast<int>(v.integer));
-                    return;
-                  }
-                  if (SameText(v.text, "ANSI_CHARSET"))
-                    f.SetCharset(ANSI_CHARSET);
-                  else if (SameText(v.text, "GB2312_CHARSET"))
-                    f.SetCharset(GB2312_CHARSET);
-                  else
-                    f.SetCharset(DEFAULT_CHARSET);
-                }},
-      TPropInfo{"Color", TPropKind::Identifier, nullptr,
-                [](TObject& o, const TPropValue& v) {
-                  static_cast<TFont&>(o).SetColor(
-                      v.kind == TPropKind::Integer ? static_cast<TColor>(v.integer) : IdentToColor(v.text));
-                }},
-      TPropInfo{"Style", TPropKind::Set, nullptr, [](TObject& o, const TPropValue& v) {
-                  unsigned s = 0;
-                  for (const auto& m : v.list) {
-                    if (SameText(m, "fsBold"))
-                      s |= fsBold;
-                    else if (SameText(m, "fsItalic"))
-                      s |= fsItalic;
-                    else if (SameText(m, "fsUnderline"))
-                      s |= fsUnderline;
-                    else if (SameText(m, "fsStrikeOut"))
-                      s |= fsStrikeOut;
-                  }
-                  static_cast<TFont&>(o).SetStyle(s);
-                }}};
+  return {StrProp("Name", &TFont::Name, &TFont::SetName),
+          IntProp("Height", &TFont::Height, &TFont::SetHeight),
+          NamedIntProp("Charset", &TFont::Charset, &TFont::SetCharset, CharsetIdents()),
+          NamedIntProp("Color", &TFont::Color, &TFont::SetColor, ColorIdents()),
+          SetOfProp("Style", &TFont::Style, &TFont::SetStyle, FontStyleIdents())};
 }
 NV_DEFINE_CLASS_EX(TFont, TObject, nullptr, fontProps)
 

@@ -24,8 +24,13 @@ constexpr TColor clDefault = 0x20000000;
 
 // Resolves system colours through the system's colour table.
 COLORREF ColorToRGB(TColor c);
-// "clBtnFace", "clRed", "$00FF00FF" … as layouts write them; raises EConvertError.
+// "clBtnFace", "clRed" … as layouts write them; raises EConvertError.
 TColor IdentToColor(const std::string& ident);
+// The names of colours, font charsets, cursors and font styles, for property tables.
+const TIdentTable& ColorIdents();
+const TIdentTable& CharsetIdents();
+const TIdentTable& CursorIdents();
+const TIdentTable& FontStyleIdents();
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 

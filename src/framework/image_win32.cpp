@@ -54,7 +54,10 @@ void TPicture::Release() {
 }
 
 void TPicture::SetData(const std::vector<uint8_t>& data) {
-  LoadGif(data.data(), data.size(), GetSysColor(COLOR_BTNFACE));
+  if (data.empty())
+    Release();  // no data: no picture
+  else
+    LoadGif(data.data(), data.size(), GetSysColor(COLOR_BTNFACE));
   data_ = data;
   if (OnChange) OnChange();
 }

@@ -252,6 +252,10 @@ void AssignProperties(TComponent& root, TComponent& target, const TLayoutNode& n
     } catch (const EPropertyError& e) {
       throw EPropertyError(
           Format("Line %d: %s.%s: %s", node.line, node.name.c_str(), name.c_str(), e.Message().c_str()));
+    } catch (const EConvertError& e) {
+      // A value that is not one of the property's names ("BorderStyle = bsRound").
+      throw EPropertyError(
+          Format("Line %d: %s.%s: %s", node.line, node.name.c_str(), name.c_str(), e.Message().c_str()));
     }
   }
 }

@@ -84,6 +84,14 @@ const TClassInfo* FindClass(std::string_view name) {
   return it == r.byName.end() ? nullptr : it->second;
 }
 
+std::vector<const TClassInfo*> RegisteredClasses() {
+  Registry& r = registry();
+  std::lock_guard<std::mutex> guard(r.lock);
+  std::vector<const TClassInfo*> out;
+  for (const auto& [name, info] : r.byName) out.push_back(info);
+  return out;
+}
+
 const TClassInfo& nv_detail::MakeClass(TClassInfo info) {
   const TClassInfo* rec = new TClassInfo(info);  // lives as long as the process
   RegisterComponentClass(*rec);

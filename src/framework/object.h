@@ -32,6 +32,8 @@ struct TClassInfo {
 // The registry of classes by name (case-insensitive, as class names are compared).
 void RegisterComponentClass(const TClassInfo& info);
 const TClassInfo* FindClass(std::string_view name);
+// Every registered class record, by name.
+std::vector<const TClassInfo*> RegisteredClasses();
 
 class TObject {
  public:

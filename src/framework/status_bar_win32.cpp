@@ -2,22 +2,35 @@
 
 #include <commctrl.h>
 
+#include "framework/exception.h"
+
 namespace {
 std::vector<TPropInfo> statusBarProps() {
-  return {TPropInfo{"Panels", TPropKind::Collection, nullptr, [](TObject& o, const TPropValue& v) {
-                      std::vector<TStatusPanel> panels;
-                      for (const auto& item : v.items) {
-                        TStatusPanel p;
-                        for (const auto& [name, value] : item) {
-                          if (SameText(name, "Width"))
-                            p.width = static_cast<int>(value.integer);
-                          else if (SameText(name, "Text"))
-                            p.text = value.text;
-                        }
-                        panels.push_back(p);
-                      }
-                      static_cast<TStatusBar&>(o).SetPanels(std::move(panels));
-                    }}};
+  return {TPropInfo{
+      "Panels", TPropKind::Collection,
+      [](const TObject& o) {
+        TPropValue v;
+        v.kind = TPropKind::Collection;
+        for (const TStatusPanel& p : static_cast<const TStatusBar&>(o).Panels())
+          v.items.push_back({{"Width", TPropValue::Int(p.width)}, {"Text", TPropValue::Str(p.text)}});
+        return v;
+      },
+      [](TObject& o, const TPropValue& v) {
+        std::vector<TStatusPanel> panels;
+        for (const auto& item : v.items) {
+          TStatusPanel p;
+          for (const auto& [name, value] : item) {
+            if (SameText(name, "Width"))
+              p.width = static_cast<int>(value.integer);
+            else if (SameText(name, "Text"))
+              p.text = value.text;
+            else
+              throw EPropertyError(Format("A status panel has no property %s", name.c_str()));
+          }
+          panels.push_back(p);
+        }
+        static_cast<TStatusBar&>(o).SetPanels(std::move(panels));
+      }}};
 }
 }  // namespace
 

@@ -1,18 +1,16 @@
 #include "framework/std_controls_win32.h"
 
 #include "framework/exception.h"
+#include "framework/gdi_owners_win32.h"
 
 namespace {
 std::vector<TPropInfo> labelProps() {
   return {BoolProp("AutoSize", &TLabel::AutoSize, &TLabel::SetAutoSize),
           BoolProp("Transparent", &TLabel::Transparent, &TLabel::SetTransparent)};
 }
-std::vector<TPropInfo> editProps() { return {EventProp("OnChange", &TEdit::SetOnChange)}; }
-std::vector<TPropInfo> stringsProps() {
-  return {TPropInfo{
-      "Strings", TPropKind::StringList,
-      [](const TObject& o) { return TPropValue::Strings(static_cast<const TListBoxStrings&>(o).Lines()); },
-      [](TObject& o, const TPropValue& v) { static_cast<TListBoxStrings&>(o).Assign(v.list); }}};
+std::vector<TPropInfo> editProps() { return {EventProp("OnChange", &TEdit::OnChange)}; }
+std::vector<TPropInfo> groupBoxProps() {
+  return {BoolProp("ParentBackground", &TGroupBox::ParentBackground, &TGroupBox::SetParentBackground)};
 }
 std::vector<TPropInfo> listBoxProps() {
   return {ObjectProp("Items", &TListBox::Items),
@@ -23,8 +21,8 @@ std::vector<TPropInfo> listBoxProps() {
 NV_DEFINE_COMPONENT(TLabel, TWinControl, labelProps)
 NV_DEFINE_COMPONENT(TEdit, TWinControl, editProps)
 NV_DEFINE_COMPONENT(TButton, TWinControl, nullptr)
-NV_DEFINE_COMPONENT(TGroupBox, TWinControl, nullptr)
-NV_DEFINE_CLASS_EX(TListBoxStrings, TObject, nullptr, stringsProps)
+NV_DEFINE_COMPONENT(TGroupBox, TWinControl, groupBoxProps)
+NV_DEFINE_CLASS(TListBoxStrings, TStrings)
 NV_DEFINE_COMPONENT(TListBox, TWinControl, listBoxProps)
 
 // ---- TLabel ----
@@ -140,9 +138,17 @@ void TGroupBox::CreateParams(TCreateParams& p) {
 void TGroupBox::WndProc(TMessage& m) {
   // The system group box is see-through; it must still clear what lies under it.
   if (m.Msg == WM_ERASEBKGND) {
-    RECT r;
-    GetClientRect(Handle(), &r);
-    FillRect(reinterpret_cast<HDC>(m.WParam), &r, ColorBrush());
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
+    if (parentBackground_ && Parent()) {
+      // The parent's background shows through, drawn by the parent at our place.
+      TSavedDC saved(dc);
+      OffsetViewportOrgEx(dc, -Left(), -Top(), nullptr);
+      Parent()->Perform(WM_ERASEBKGND, m.WParam, 0);
+    } else {
+      RECT r;
+      GetClientRect(Handle(), &r);
+      FillRect(dc, &r, ColorBrush());
+    }
     m.Result = 1;
     return;
   }
@@ -156,37 +162,39 @@ void TGroupBox::WndProc(TMessage& m) {
 
 // ---- TListBox ----
 
-const std::string& TListBoxStrings::operator[](int i) const {
-  if (i < 0 || i >= Count()) throw EListError(Format("List index out of bounds (%d)", i));
-  return lines_[static_cast<size_t>(i)];
-}
-
-int TListBoxStrings::Add(const std::string& s) {
-  lines_.push_back(s);
+void TListBoxStrings::DidInsert(int index) {
   if (owner_.HandleAllocated())
-    SendMessageA(owner_.Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
-  return Count() - 1;
+    SendMessageA(owner_.Handle(), LB_INSERTSTRING, static_cast<WPARAM>(index),
+                 reinterpret_cast<LPARAM>((*this)[index].c_str()));
 }
 
-void TListBoxStrings::Delete(int i) {
-  if (i < 0 || i >= Count()) throw EListError(Format("List index out of bounds (%d)", i));
-  lines_.erase(lines_.begin() + i);
-  if (owner_.HandleAllocated()) SendMessageA(owner_.Handle(), LB_DELETESTRING, static_cast<WPARAM>(i), 0);
+void TListBoxStrings::DidDelete(int index) {
+  if (owner_.HandleAllocated()) SendMessageA(owner_.Handle(), LB_DELETESTRING, static_cast<WPARAM>(index), 0);
 }
 
-void TListBoxStrings::Clear() {
-  lines_.clear();
+void TListBoxStrings::DidPut(int index) {
+  DidDelete(index);
+  DidInsert(index);
+}
+
+void TListBoxStrings::DidClear() {
   if (owner_.HandleAllocated()) SendMessageA(owner_.Handle(), LB_RESETCONTENT, 0, 0);
 }
 
-void TListBoxStrings::Assign(const std::vector<std::string>& lines) {
-  Clear();
+void TListBoxStrings::BeginUpdate() {
   if (owner_.HandleAllocated()) SendMessageA(owner_.Handle(), WM_SETREDRAW, FALSE, 0);
-  for (const std::string& s : lines) Add(s);
-  if (owner_.HandleAllocated()) {
-    SendMessageA(owner_.Handle(), WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(owner_.Handle(), nullptr, TRUE);
-  }
+}
+
+void TListBoxStrings::EndUpdate() {
+  if (!owner_.HandleAllocated()) return;
+  SendMessageA(owner_.Handle(), WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(owner_.Handle(), nullptr, TRUE);
+}
+
+void TGroupBox::SetParentBackground(bool v) {
+  if (v == parentBackground_) return;
+  parentBackground_ = v;
+  if (HandleAllocated()) InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 TListBox::TListBox(TComponent* owner) : TWinControl(owner), items_(std::make_unique<TListBoxStrings>(*this)) {
@@ -207,7 +215,7 @@ void TListBox::CreateParams(TCreateParams& p) {
 }
 
 void TListBox::HandleCreated() {
-  for (const std::string& s : items_->lines_)
+  for (const std::string& s : items_->Lines())
     SendMessageA(Handle(), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
   if (pendingIndex_ >= 0) SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(pendingIndex_), 0);
 }

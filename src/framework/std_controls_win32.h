@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/controls_win32.h"
+#include "framework/strings.h"
 
 // A text label: a real child window, so its text answers WM_GETTEXT like any other.
 class TLabel : public TWinControl {
@@ -55,31 +56,36 @@ class TGroupBox : public TWinControl {
   NV_CLASS(TGroupBox)
  public:
   explicit TGroupBox(TComponent* owner);
+  // True: the parent's background shows behind the box instead of the box's Color.
+  bool ParentBackground() const { return parentBackground_; }
+  void SetParentBackground(bool v);
 
  protected:
   void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
+
+ private:
+  bool parentBackground_ = true;
 };
 
 class TListBox;
 
 // The lines of a list box; kept in the object and mirrored into the window.
-class TListBoxStrings : public TObject {
+class TListBoxStrings : public TStrings {
   NV_CLASS(TListBoxStrings)
  public:
   explicit TListBoxStrings(TListBox& owner) : owner_(owner) {}
-  int Count() const { return static_cast<int>(lines_.size()); }
-  const std::string& operator[](int i) const;
-  int Add(const std::string& s);
-  void Delete(int i);  // raises EListError for a bad index
-  void Clear();
-  void Assign(const std::vector<std::string>& lines);
-  const std::vector<std::string>& Lines() const { return lines_; }
+
+ protected:
+  void DidInsert(int index) override;
+  void DidDelete(int index) override;
+  void DidPut(int index) override;
+  void DidClear() override;
+  void BeginUpdate() override;
+  void EndUpdate() override;
 
  private:
-  friend class TListBox;
   TListBox& owner_;
-  std::vector<std::string> lines_;
 };
 
 class TListBox : public TWinControl {

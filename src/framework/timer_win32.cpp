@@ -11,7 +11,7 @@ namespace {
 std::vector<TPropInfo> timerProps() {
   return {IntProp("Interval", &TTimer::Interval, &TTimer::SetInterval),
           BoolProp("Enabled", &TTimer::Enabled, &TTimer::SetEnabled),
-          EventProp("OnTimer", &TTimer::SetOnTimer)};
+          EventProp("OnTimer", &TTimer::OnTimer, &TTimer::SetOnTimer)};
 }
 
 // Live timers by id: a tick that was queued before its timer died finds nothing.

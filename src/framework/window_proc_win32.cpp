@@ -50,16 +50,8 @@ WNDPROC RegisterFrameworkClass(const TCreateParams& params) {
     wc.style = params.classStyle;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     if (params.programIcon) {
-      // Both sizes from the resource: left to derive the small one itself, the system
-      // scales the large icon, which costs more than the rest of registering the class.
-      static HICON large =
-          static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON),
-                                        GetSystemMetrics(SM_CYICON), LR_SHARED));
-      static HICON small =
-          static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                        GetSystemMetrics(SM_CYSMICON), LR_SHARED));
-      wc.hIcon = large;
-      wc.hIconSm = small;
+      wc.hIcon = ProgramIcon(false);
+      wc.hIconSm = ProgramIcon(true);
     }
   }
   wc.cbSize = sizeof wc;
@@ -77,6 +69,18 @@ WNDPROC RegisterFrameworkClass(const TCreateParams& params) {
   registered[params.windowClass] = previous;
   if (atom) SystemProcs()[atom] = previous;
   return previous;
+}
+
+HICON ProgramIcon(bool small) {
+  // Both sizes from the resource: left to derive the small one itself, the system scales the
+  // large icon, which costs more than the rest of registering a class.
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  static HICON large = static_cast<HICON>(LoadImageA(
+      instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), LR_SHARED));
+  static HICON smallIcon =
+      static_cast<HICON>(LoadImageA(instance, "MAINICON", IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                    GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+  return small ? smallIcon : large;
 }
 
 WNDPROC SystemProcOf(HWND hwnd) {

@@ -38,7 +38,7 @@ std::vector<TPropInfo> SkinDataProps() {
       BoolProp<S>("MenuMerge", &S::MenuMerge, &S::SetMenuMerge),
       // OnFormSkin, OnSkinControl, OnBeforeSkinForm and OnAfterSkinForm take arguments a
       // layout cannot bind; the program assigns them in code.
-      EventProp<S>("OnSkinChanged", &S::SetOnSkinChanged),
+      EventProp<S>("OnSkinChanged", &S::OnSkinChanged, &S::SetOnSkinChanged),
       // Stored beside the published properties.
       {"SkinStream", TPropKind::Binary,
        [=](const TObject& o) { return TPropValue::Binary(self(o).SkinStream()); },

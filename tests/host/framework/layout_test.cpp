@@ -39,7 +39,7 @@ class TProbe : public TComponent {
 std::vector<TPropInfo> probeProps() {
   return {IntProp("Width", &TProbe::Width, &TProbe::SetWidth),
           StrProp("Caption", &TProbe::Caption, &TProbe::SetCaption),
-          EventProp("OnClick", &TProbe::SetOnClick),
+          EventProp("OnClick", &TProbe::onClick_),
           TPropInfo{"Items", TPropKind::StringList, nullptr,
                     [](TObject& o, const TPropValue& v) { static_cast<TProbe&>(o).items_ = v.list; }},
           TPropInfo{"Data", TPropKind::Binary, nullptr,

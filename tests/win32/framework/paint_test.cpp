@@ -106,7 +106,9 @@ TEST_F(PaintInto, EveryControlKindPrintsItsClientArea) {
   };
   auto* edit = Add<TEdit>(0, 0, 80, 22);
   auto* button = Add<TButton>(0, 30, 80, 24);
-  auto* group = Add<TGroupBox>(100, 0, 80, 60);
+  auto* group = Add<TGroupBox>(100, 0, 80, 60);  // the form shows through it
+  auto* ownGroup = Add<TGroupBox>(100, 70, 80, 60);
+  ownGroup->SetParentBackground(false);
   auto* list = Add<TListBox>(200, 0, 80, 60);
   auto* label = Add<TLabel>(0, 60, 40, 15);
   label->SetAutoSize(false);
@@ -125,7 +127,8 @@ TEST_F(PaintInto, EveryControlKindPrintsItsClientArea) {
   COLORREF face = GetSysColor(COLOR_BTNFACE), window = GetSysColor(COLOR_WINDOW);
   std::vector<Case> cases{{edit, 40, 11, window},
                           {button, 40, 4, face},
-                          {group, 40, 40, face},
+                          {group, 40, 40, ColorToRGB(kFormColor)},
+                          {ownGroup, 40, 40, face},
                           {list, 40, 30, window},
                           {label, 20, 7, ColorToRGB(kFormColor)},
                           {bar, 150, 10, face},
