@@ -199,8 +199,8 @@ void TApplication::SetHintTool(HWND hwnd) {
   }
 }
 
-LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == kCreateHintWindow) {
+void TApplication::WndProc(TMessage& m) {
+  if (m.Msg == kCreateHintWindow) {
     if (!hintWindow_)
       hintWindow_.Reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                         WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -211,11 +211,13 @@ LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (hintWindow_)
       for (HWND h : pending)
         if (IsWindow(h)) SetHintTool(h);
-    return 0;
+    m.Result = 0;
+    return;
   }
-  if (msg == WM_CLOSE && mainForm_) {
+  if (m.Msg == WM_CLOSE && mainForm_) {
     mainForm_->Close();
-    return 0;
+    m.Result = 0;
+    return;
   }
-  return TWinControl::WndProc(msg, wParam, lParam);
+  TWinControl::WndProc(m);
 }

@@ -66,9 +66,8 @@ class TApplication : public TWinControl {
   // Tooltips for controls with ShowHint and a hint.
   void UpdateHint(TWinControl* control);
 
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
 
  private:

@@ -144,13 +144,14 @@ void TForm::Close() {
   if (HandleAllocated()) PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
-LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
+void TForm::WndProc(TMessage& m) {
+  switch (m.Msg) {
     case WM_ERASEBKGND: {
       RECT r;
       GetClientRect(Handle(), &r);
-      FillRect(reinterpret_cast<HDC>(wParam), &r, ColorBrush());
-      return 1;
+      FillRect(reinterpret_cast<HDC>(m.WParam), &r, ColorBrush());
+      m.Result = 1;
+      return;
     }
     case WM_CLOSE:
       if (Application && Application->MainForm() == this) {
@@ -158,18 +159,20 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       SetVisible(false);
       ShowWindow(Handle(), SW_HIDE);
-      return 0;
+      m.Result = 0;
+      return;
     case WM_ACTIVATE:
       // Remember where the focus was, so that activation gives it back there.
-      if (LOWORD(wParam) == WA_INACTIVE) {
+      if (LOWORD(m.WParam) == WA_INACTIVE) {
         TWinControl* f = FromHandle(GetFocus());
         if (f && f != this) activeControl_ = f;
-      } else if (activeControl_ && activeControl_->HandleAllocated() && !HIWORD(wParam)) {
+      } else if (activeControl_ && activeControl_->HandleAllocated() && !HIWORD(m.WParam)) {
         activeControl_->SetFocus();
-        return 0;
+        m.Result = 0;
+        return;
       }
       break;
     default: break;
   }
-  return TWinControl::WndProc(msg, wParam, lParam);
+  TWinControl::WndProc(m);
 }

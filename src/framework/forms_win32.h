@@ -46,9 +46,8 @@ class TForm : public TWinControl {
   TNotifyEvent OnCreate;
   void SetOnCreate(TNotifyEvent e) { OnCreate = std::move(e); }
 
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
   void Loaded() override;
   virtual void DoCreate();

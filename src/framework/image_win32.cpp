@@ -140,32 +140,27 @@ void TImage::Paint(HDC dc) {
   }
 }
 
-LRESULT TImage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_ERASEBKGND: return 1;
-    case WM_PAINT:
-      if (wParam) {
-        Paint(reinterpret_cast<HDC>(wParam));
-      } else {
-        TPaintDC dc(Handle());
-        Paint(dc.Get());
-      }
-      return 0;
-    case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
+void TImage::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_ERASEBKGND:  // Paint covers the whole client area
+      m.Result = 1;
+      return;
     case WM_LBUTTONDOWN:
       pressed_ = true;
       SetCapture(Handle());
-      return 0;
+      m.Result = 0;
+      return;
     case WM_LBUTTONUP: {
       bool wasPressed = pressed_;
       pressed_ = false;
       ReleaseCapture();
-      POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      POINT pt{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
       RECT r;
       GetClientRect(Handle(), &r);
       if (wasPressed && PtInRect(&r, pt)) Click();
-      return 0;
+      m.Result = 0;
+      return;
     }
-    default: return TWinControl::WndProc(msg, wParam, lParam);
+    default: TWinControl::WndProc(m);
   }
 }

@@ -39,13 +39,13 @@ class TImage : public TWinControl {
   TPicture* Picture() { return &picture_; }
   bool Stretch() const { return stretch_; }
   void SetStretch(bool v);
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
+  void Paint(HDC dc) override;
 
  private:
-  void Paint(HDC dc);
   TPicture picture_;
   bool stretch_ = false;
   bool pressed_ = false;

@@ -1,6 +1,7 @@
 #include "framework/message_form_win32.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "framework/application_win32.h"
 #include "framework/gdi_owners_win32.h"
@@ -104,16 +105,17 @@ int TMessageForm::ShowModal() {
   return result_;
 }
 
-LRESULT TMessageForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_CLOSE) {
+void TMessageForm::WndProc(TMessage& m) {
+  if (m.Msg == WM_CLOSE) {
     done_ = true;
-    return 0;
+    m.Result = 0;
+    return;
   }
-  return TForm::WndProc(msg, wParam, lParam);
+  TForm::WndProc(m);
 }
 
 void ShowMessage(const std::string& text) {
-  TMessageForm form(nullptr);
-  form.Setup(Application ? Application->Title() : std::string(), text, {"OK"});
-  form.ShowModal();
+  auto form = std::make_unique<TMessageForm>(nullptr);
+  form->Setup(Application ? Application->Title() : std::string(), text, {"OK"});
+  form->ShowModal();
 }

@@ -60,10 +60,11 @@ void TStatusBar::UpdatePanels() {
     SendMessageA(Handle(), SB_SETTEXTA, i, reinterpret_cast<LPARAM>(panels_[i].text.c_str()));
 }
 
-LRESULT TStatusBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == CN_NOTIFY) {
-    if (reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(NM_CLICK)) Click();
-    return 0;
+void TStatusBar::WndProc(TMessage& m) {
+  if (m.Msg == CN_NOTIFY) {
+    if (reinterpret_cast<NMHDR*>(m.LParam)->code == static_cast<UINT>(NM_CLICK)) Click();
+    m.Result = 0;
+    return;
   }
-  return TWinControl::WndProc(msg, wParam, lParam);
+  TWinControl::WndProc(m);
 }
