@@ -157,7 +157,11 @@ void TWinSkinForm::Attach(TSkinData* skinData, HWND wnd) {
     skinData->SetSkinControls(controls);
   }
 
-  subclass_ = TWindowSubclass(wnd, [this](TMessage& m, const TMessageNext& next) { FrameWndProc(m, next); });
+  auto handler = [this](TMessage& m, const TMessageNext& next) { FrameWndProc(m, next); };
+  if (Control)
+    chainEntry_ = Control->EnterMessageChain(handler);
+  else
+    subclass_ = TWindowSubclass(wnd, handler);
 
   if (FrameEnabled) {
     NativeMenu = Kind != wkMDIChild ? GetMenu(wnd) : nullptr;
@@ -264,8 +268,10 @@ void TWinSkinForm::RestoreCaptionStyle() {
 void TWinSkinForm::Detach() {
   if (detached_) return;
   detached_ = true;
-  const bool destroying = AttachState == asDestroying || AttachState == asDestroyed || !IsWindow(Handle);
+  const bool destroying = AttachState == asDestroying || AttachState == asDestroyed || !IsWindow(Handle) ||
+                          (Control && Control->IsDestroying());
   if (HoverTimer) HoverTimer->SetEnabled(false);
+  chainEntry_.Leave();
   subclass_.Remove();
   if (destroying) return;
   if (colorSaved_ && Control) Control->SetColor(SavedColor);
@@ -294,8 +300,9 @@ void TWinSkinForm::Detach() {
 }
 
 void TWinSkinForm::DetachOnDestroy() {
-  // The window is going: its procedure is put back by the subclassing itself once the
-  // message has passed; only what is ours goes here.
+  // The window is going: a raw window's procedure is put back by the subclassing itself
+  // once the message has passed, and a form's chain outlives its window; only what is ours
+  // goes here.
   if (HoverTimer) HoverTimer->SetEnabled(false);
   Region.Reset();
   RegionSet = false;
@@ -331,6 +338,8 @@ void TWinSkinForm::FrameWndProc(TMessage& m, const TMessageNext& next) {
       AttachState = asDestroying;
       DetachOnDestroy();
       next(m);
+      // A form may get a new window later; it is not skinned by this object.
+      chainEntry_.Leave();
       AttachState = asDestroyed;
       return;
     case kThemeCaptionDraw: m.Result = 0; return;

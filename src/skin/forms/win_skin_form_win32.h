@@ -3,8 +3,9 @@
 //
 // Life of one object:
 //   AttachForm / AttachRaw   reads the window's style into the fields below, computes the
-//                            frame metrics, enters the window's message chain (framework
-//                            form) or subclasses it (raw window); AttachState 0
+//                            frame metrics, enters the form's message chain in front of
+//                            its own handling (framework form) or subclasses the window
+//                            (raw window); AttachState 0
 //   XM_INITFRAME (posted)    system menu, icon picture, the system's non-client size;
 //                            XM_SKINNED is sent, OnAfterSkinForm raised; AttachState 1
 //   Reapply                  after a skin change: colours and metrics again (3, then 1)
@@ -29,6 +30,7 @@
 #include <string>
 
 #include "framework/component.h"
+#include "framework/controls_win32.h"
 #include "framework/gdi_owners_win32.h"
 #include "framework/graphics_win32.h"
 #include "framework/message_win32.h"
@@ -141,6 +143,8 @@ class TWinSkinForm : public TComponent {
   void RestoreCaptionStyle();
   bool IsRaw() const { return Control == nullptr; }
 
+  // A framework form is entered through its message chain, a raw window subclassed.
+  TMessageChainEntry chainEntry_;
   TWindowSubclass subclass_;
   bool captionStyleDropped_ = false;
   bool colorSaved_ = false;

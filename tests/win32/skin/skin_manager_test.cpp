@@ -221,7 +221,8 @@ TEST_F(SkinManagerTest, SkinAllAndUnskinAllRestoreEveryWindowProcedure) {
   Show(w);
   EXPECT_TRUE(IsSkinned(w));
   EXPECT_EQ(m->Forms.size(), 3u);
-  EXPECT_NE(ProcOf(a->Handle()), procA);
+  EXPECT_NE(ProcOf(w), procW);                // a raw window is subclassed
+  EXPECT_EQ(ProcOf(a->Handle()), procA);      // a form is entered through its message chain
 
   RunRequest(*m, data, saUnskinAll);
   EXPECT_FALSE(m->Enabled);
