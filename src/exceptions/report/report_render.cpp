@@ -76,14 +76,10 @@ std::string RtfEscape(std::string_view text) {
 }
 
 std::string ReportRichText(std::string_view text, const TRichTextStyle& style) {
-  char head[512];
-  std::snprintf(
-      head, sizeof head,
-      "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1040{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset%d %s;}}\r\n"
-      "{\\colortbl ;\\red0\\green100\\blue100;\\red0\\green0\\blue0;\\red40\\green40\\blue40;\\red0\\green0"
-      "\\blue160;}\r\n",
-      style.charset, RtfEscape(style.fontName).c_str());
-  std::string out = head;
+  std::string out = "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1040{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset" +
+                    std::to_string(style.charset) + " " + RtfEscape(style.fontName) +
+                    ";}}\r\n{\\colortbl ;\\red0\\green100\\blue100;\\red0\\green0\\blue0;\\red40\\green40"
+                    "\\blue40;\\red0\\green0\\blue160;}\r\n";
   std::vector<std::string> lines = SplitReportLines(text);
   while (!lines.empty() && lines.back().empty()) lines.pop_back();
   std::string label, value;

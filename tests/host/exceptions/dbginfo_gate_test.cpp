@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
+
 #include <fstream>
 #include <map>
 #include <set>
@@ -26,7 +28,10 @@ struct Frame {
 // Runs addr2line once over all addresses: -a prints each address, then one function/place
 // pair per inlining level.
 std::vector<std::vector<Frame>> addr2line(const std::string& exe, const std::vector<uint64_t>& addresses) {
-  std::string in = testing::TempDir() + "gate-addresses.txt", out = testing::TempDir() + "gate-out.txt";
+  // One pair of files per process: the gates of several executables run side by side.
+  std::string tag = std::to_string(getpid());
+  std::string in = testing::TempDir() + "gate-addresses-" + tag + ".txt";
+  std::string out = testing::TempDir() + "gate-out-" + tag + ".txt";
   {
     std::ofstream f(in);
     for (uint64_t a : addresses) f << std::hex << "0x" << a << "\n";
@@ -57,6 +62,9 @@ std::vector<std::vector<Frame>> addr2line(const std::string& exe, const std::vec
     fr.line = static_cast<uint32_t>(std::strtoul(place.c_str() + colon + 1, nullptr, 10));
     if (!result.empty()) result.back().push_back(fr);
   }
+  f.close();
+  std::remove(in.c_str());
+  std::remove(out.c_str());
   return result;
 }
 

@@ -22,8 +22,8 @@ class ScreenshotTest : public ::testing::Test {
     wc.lpszClassName = "NvScreenshotTarget";
     wc.hbrBackground = brush_ = CreateSolidBrush(RGB(0, 255, 0));
     RegisterClassA(&wc);
-    wnd_ = CreateWindowExA(WS_EX_TOPMOST, "NvScreenshotTarget", "target", WS_POPUP | WS_VISIBLE, 100, 100, 200, 150,
-                           nullptr, nullptr, wc.hInstance, nullptr);
+    wnd_ = CreateWindowExA(WS_EX_TOPMOST, "NvScreenshotTarget", "target", WS_POPUP | WS_VISIBLE, 100, 100,
+                           200, 150, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_TRUE(wnd_);
     SetForegroundWindow(wnd_);
     UpdateWindow(wnd_);
@@ -73,7 +73,7 @@ TEST_F(ScreenshotTest, FrameAndCursorWhereTheyBelong) {
   ASSERT_TRUE(shot.CaptureArea(area, &dialog, cursor_, POINT{160, 170}));
   ASSERT_EQ(shot.Image().width, 200);
   ASSERT_EQ(shot.Image().height, 150);
-  EXPECT_EQ(at(shot, 5, 5), kGreen);        // the window itself
+  EXPECT_EQ(at(shot, 5, 5), kGreen);  // the window itself
   EXPECT_EQ(at(shot, 195, 145), kGreen);
   // Two nested one-pixel frames: image (30,20)-(129,99) and one pixel inside it.
   for (int y : {40, 60}) {
