@@ -4,19 +4,29 @@
 #include "app/main_form.h"
 #include "framework/application_win32.h"
 #include "framework/guard.h"
-#include "skin/data/skin_data.h"
+#include "skin/data/skin_manager_link.h"
 #include "skin/data/skin_reader.h"
+#include "skin/forms/skin_manage_win32.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+namespace {
+int Run() {
   TApplication app(nullptr);
   app.SetTitle("Netvosk--免费版");
   // The main window's layout carries the skin data component; a skin it cannot use is
   // reported in the framework's message box.
-  RegisterSkinDataClass();
+  RegisterSkinClasses();
   SetSkinMessageNotifier([](const std::string& text) { ShowMessage(text); });
   // A failure while the main window is made goes where every other failure goes (the
   // application's handler); without a main window there is nothing to run.
   if (!Guard([&] { Form1 = app.CreateForm<TForm1>(); })) return 1;
   app.Run();
   return 0;
+}
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  const int rc = Run();
+  // The forms are gone; the skin manager lets go of its hook and what is left skinned.
+  FreeSkinManager();
+  return rc;
 }

@@ -1,10 +1,10 @@
 # Writes OUT: a C++ source with the fallback BMP files as byte arrays.
-# Inputs: SRC_DIR (folder with track.bmp, trackvert.bmp and menuglyphs.bmp), OUT.
+# Inputs: SRC_DIR (folder with track.bmp and trackvert.bmp), GLYPHS (the menu glyph strip), OUT.
 set(body "// Generated from resources/skin-fallback; do not edit.\n#include <cstddef>\n#include <cstdint>\n#include <string_view>\n\nnamespace {\n")
-foreach(pair "TRACK;track.bmp" "TRACKVERT;trackvert.bmp" "MENUGLYPHS;menuglyphs.bmp")
+foreach(pair "TRACK;${SRC_DIR}/track.bmp" "TRACKVERT;${SRC_DIR}/trackvert.bmp" "MENUGLYPHS;${GLYPHS}")
   list(GET pair 0 id)
   list(GET pair 1 file)
-  file(READ ${SRC_DIR}/${file} hex HEX)
+  file(READ ${file} hex HEX)
   string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
   string(APPEND body "const uint8_t k${id}[] = {${bytes}};\n")
 endforeach()
