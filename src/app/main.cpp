@@ -2,9 +2,11 @@
 #include <windows.h>
 
 #include "app/main_form.h"
+#include "exceptions/capture/startup.h"
 #include "framework/application_win32.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  TQuillonProgramScope reporterScope;
   TApplication app(nullptr);
   app.SetTitle("Netvosk--免费版");
   try {
