@@ -1,16 +1,23 @@
 # Turns a layout source (UTF-8) into the stored form the program carries: every {@file@}
-# becomes the hexadecimal bytes of that file, and the text is converted to GBK.
-#   cmake -DIN=layout -DOUT=file -P EmbedLayout.cmake
+# becomes the hexadecimal bytes of that file, and the text is converted to GBK. Files are
+# looked up beside the layout, then in the folders of FILE_DIRS (files made at build time).
+#   cmake -DIN=layout -DOUT=file [-DFILE_DIRS=dir;dir] -P EmbedLayout.cmake
 get_filename_component(dir ${IN} DIRECTORY)
 file(READ ${IN} text)
 string(REGEX MATCHALL "{@[^@\n ]+@}" refs "${text}")
 list(REMOVE_DUPLICATES refs)
 foreach(ref ${refs})
   string(REGEX REPLACE "^{@(.*)@}$" "\\1" name "${ref}")
-  if(NOT EXISTS ${dir}/${name})
+  set(found "")
+  foreach(d ${dir} ${FILE_DIRS})
+    if(NOT found AND EXISTS ${d}/${name})
+      set(found ${d}/${name})
+    endif()
+  endforeach()
+  if(NOT found)
     message(FATAL_ERROR "${IN}: ${name} not found")
   endif()
-  file(READ ${dir}/${name} hex HEX)
+  file(READ ${found} hex HEX)
   string(REGEX REPLACE "([0-9a-f]{128})" "\\1\n    " hex "${hex}")
   string(REPLACE "${ref}" "{\n    ${hex}}" text "${text}")
 endforeach()

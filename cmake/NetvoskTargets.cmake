@@ -39,6 +39,8 @@ function(nv_test name)
   set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT}
     ENVIRONMENT "NV_SOURCE_DIR=${PROJECT_SOURCE_DIR};NV_BINARY_DIR=${PROJECT_BINARY_DIR}")
   if(NV_WIN32)
+    # Deferred, so that a folder can ask for its own variant first.
+    cmake_language(EVAL CODE "cmake_language(DEFER CALL nv_embed_debug_info [[${name}]])")
     set_property(TEST ${name} PROPERTY LABELS win32)
   else()
     set_property(TEST ${name} PROPERTY LABELS host)

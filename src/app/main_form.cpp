@@ -11,6 +11,7 @@
 #include "framework/std_controls_win32.h"
 #include "netcfg/netsh_win32.h"
 #include "profiles/trim.h"
+#include "skin/data/skin_data.h"
 
 TForm1* Form1 = nullptr;
 
@@ -55,6 +56,7 @@ void TForm1::Loaded() {
   Button6 = Require<TButton>(*this, "Button6");
   ListBox1 = Require<TListBox>(*this, "ListBox1");
   Image2 = Require<TImage>(*this, "Image2");
+  SkinData1 = Require<TSkinData>(*this, "SkinData1");
   TForm::Loaded();
 }
 

@@ -14,6 +14,7 @@ class TEdit;
 class TButton;
 class TListBox;
 class TImage;
+class TSkinData;
 
 class TForm1 : public TForm {
   NV_CLASS(TForm1)
@@ -45,6 +46,7 @@ class TForm1 : public TForm {
           *Button6 = nullptr;
   TListBox* ListBox1 = nullptr;
   TImage* Image2 = nullptr;
+  TSkinData* SkinData1 = nullptr;
 
  protected:
   void Loaded() override;

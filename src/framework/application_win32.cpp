@@ -2,10 +2,14 @@
 
 #include <commctrl.h>
 
+#include <cstring>
+
 #include "framework/forms_win32.h"
 #include "framework/image_win32.h"
 #include "framework/status_bar_win32.h"
 #include "framework/std_controls_win32.h"
+#include "framework/thread_win32.h"
+#include "framework/util_window_win32.h"
 
 TApplication* Application = nullptr;
 
@@ -18,21 +22,51 @@ void RegisterFrameworkClasses() {
     RegisterComponentClass(*c);
 }
 
+namespace {
+// Where the guards hand exceptions: the application's handler while there is one.
+void ApplicationSink(Exception& e) {
+  if (Application)
+    Application->HandleException(&e);
+  else
+    MessageBoxA(nullptr, e.Message().c_str(), nullptr, MB_OK | MB_ICONSTOP | MB_TASKMODAL);
+}
+}  // namespace
+
 TApplication::TApplication(TComponent* owner) : TWinControl(owner) {
   RegisterFrameworkClasses();
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&icc);
   SetVisible(false);
-  if (!Application) Application = this;
+  if (!Application) {
+    Application = this;
+    previousSink_ = SetExceptionSink(&ApplicationSink);
+  }
 }
 
 TApplication::~TApplication() {
   // Forms go first, while the application window still owns them.
   while (ComponentCount() > 0) delete Components(ComponentCount() - 1);
-  if (hintWindow_) DestroyWindow(hintWindow_);
+  hintWindow_.Reset();
   DestroyHandle();
-  if (Application == this) Application = nullptr;
+  if (Application == this) {
+    Application = nullptr;
+    SetExceptionSink(previousSink_);
+  }
 }
+
+namespace {
+// A pointer to a non-virtual member function holds the code address in its first word.
+template <class M>
+void* CodeAddress(M member) {
+  void* address;
+  static_assert(sizeof member >= sizeof address);
+  std::memcpy(&address, &member, sizeof address);
+  return address;
+}
+}  // namespace
+
+void* TApplication::HandleExceptionAddress() { return CodeAddress(&TApplication::HandleException); }
+void* TApplication::ShowExceptionAddress() { return CodeAddress(&TApplication::ShowException); }
 
 void TApplication::CreateParams(TCreateParams& p) {
   TWinControl::CreateParams(p);
@@ -64,6 +98,19 @@ bool TApplication::IsKeyMsg(MSG& msg) {
   return true;
 }
 
+void TApplication::HandleMessage(MSG& msg) {
+  Guard([&] {
+    // A Synchronize wake-up posted to the thread when the helper window was not there yet.
+    if (!msg.hwnd && msg.message == kUtilSyncMessage) {
+      TThread::CheckSynchronize();
+      return;
+    }
+    if (IsKeyMsg(msg)) return;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  });
+}
+
 bool TApplication::ProcessMessages() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -71,23 +118,18 @@ bool TApplication::ProcessMessages() {
       terminated_ = true;
       return false;
     }
-    if (!IsKeyMsg(msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
+    HandleMessage(msg);
   }
   return true;
 }
 
 void TApplication::Run() {
-  if (mainForm_) mainForm_->Show();
+  if (mainForm_) Guard([&] { mainForm_->Show(); });
   MSG msg;
   while (!terminated_) {
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
     if (got == 0 || got == -1) break;
-    if (IsKeyMsg(msg)) continue;
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    HandleMessage(msg);
   }
   terminated_ = true;
 }
@@ -119,7 +161,8 @@ void TApplication::ShowException(Exception* e) {
 
 int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
   HWND owner = HandleAllocated() ? Handle() : nullptr;
-  if (mainForm_ && mainForm_->HandleAllocated() && IsWindowVisible(mainForm_->Handle())) owner = mainForm_->Handle();
+  if (mainForm_ && mainForm_->HandleAllocated() && IsWindowVisible(mainForm_->Handle()))
+    owner = mainForm_->Handle();
   return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
 
@@ -148,30 +191,33 @@ void TApplication::SetHintTool(HWND hwnd) {
   ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   ti.hwnd = hwnd;
   ti.uId = reinterpret_cast<UINT_PTR>(hwnd);
-  SendMessageA(hintWindow_, TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+  SendMessageA(hintWindow_.Get(), TTM_DELTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
   if (control && control->ShowHint() && !control->Hint().empty()) {
     std::string hint = control->Hint();
     ti.lpszText = hint.data();
-    SendMessageA(hintWindow_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+    SendMessageA(hintWindow_.Get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
   }
 }
 
-LRESULT TApplication::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == kCreateHintWindow) {
+void TApplication::WndProc(TMessage& m) {
+  if (m.Msg == kCreateHintWindow) {
     if (!hintWindow_)
-      hintWindow_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                                    GetModuleHandleA(nullptr), nullptr);
+      hintWindow_.Reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                                        CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                        GetModuleHandleA(nullptr), nullptr));
     std::vector<HWND> pending;
     pending.swap(pendingHints_);
     if (hintWindow_)
       for (HWND h : pending)
         if (IsWindow(h)) SetHintTool(h);
-    return 0;
+    m.Result = 0;
+    return;
   }
-  if (msg == WM_CLOSE && mainForm_) {
+  if (m.Msg == WM_CLOSE && mainForm_) {
     mainForm_->Close();
-    return 0;
+    m.Result = 0;
+    return;
   }
-  return TWinControl::WndProc(msg, wParam, lParam);
+  TWinControl::WndProc(m);
 }

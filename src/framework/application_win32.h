@@ -9,6 +9,13 @@
 
 #include "framework/controls_win32.h"
 #include "framework/exception.h"
+#include "framework/guard.h"
+#include "framework/handle_owners_win32.h"
+
+// Keeps a function real and spliceable by a code hook: never inlined, cloned or folded with
+// another, and starting with the ordinary frame set-up (push ebp; mov ebp, esp) instead of
+// an early test moved in front of it.
+#define NV_SPLICEABLE __attribute__((noipa, optimize("no-omit-frame-pointer", "no-shrink-wrap")))
 
 class TForm;
 
@@ -37,12 +44,21 @@ class TApplication : public TWinControl {
   void Terminate();
   bool Terminated() const { return terminated_; }
 
-  // Called for every exception that reaches a window procedure or event handler. They are
-  // real, out-of-line functions: the exception reporter diverts them to its own pipeline.
-  __attribute__((noinline)) void HandleException(Exception* e);
+  // Every exception that a guard caught (window procedures, subclass and hook procedures,
+  // timers, enumeration callbacks, the message loops, the creation of the main form) comes
+  // here, on the thread that raised it and inside the catch block, so the object is alive:
+  // a framework exception is the thrown object itself, any other C++ exception an
+  // ECppException (cpp_exception.h) named after its type and holding the thrown object.
+  // EAbort is dropped silently; otherwise OnException gets it when set, else ShowException.
+  // Both are real, out-of-line functions that a code hook can splice (see NV_SPLICEABLE).
+  NV_SPLICEABLE void HandleException(Exception* e);
   // When set, HandleException hands exceptions here instead of showing them.
   std::function<void(Exception*)> OnException;
-  __attribute__((noinline)) void ShowException(Exception* e);
+  // Shows the exception's message in a message box with the application's title.
+  NV_SPLICEABLE void ShowException(Exception* e);
+  // The code addresses of the two, for a code hook.
+  static void* HandleExceptionAddress();
+  static void* ShowExceptionAddress();
 
   // A system message box owned by the application window.
   int MessageBox(const std::string& text, const std::string& caption, UINT flags);
@@ -50,19 +66,20 @@ class TApplication : public TWinControl {
   // Tooltips for controls with ShowHint and a hint.
   void UpdateHint(TWinControl* control);
 
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
 
  private:
   bool IsKeyMsg(MSG& msg);
+  void HandleMessage(MSG& msg);
   std::string title_;
   TForm* mainForm_ = nullptr;
   bool terminated_ = false;
   bool handlingException_ = false;
   void SetHintTool(HWND hwnd);
-  HWND hintWindow_ = nullptr;
+  TOwnedWindow hintWindow_;
+  TExceptionSink previousSink_ = nullptr;
   std::vector<HWND> pendingHints_;  // windows whose hints wait for the tooltip window
 };
 

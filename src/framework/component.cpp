@@ -14,15 +14,58 @@ TComponent::TComponent(TComponent* owner) {
   if (owner) owner->InsertComponent(this);
 }
 
+void* TComponent::operator new(std::size_t size) { return ::operator new(size); }
+void TComponent::operator delete(void* p) { ::operator delete(p); }
+
+void TComponent::operator delete(TComponent* p, std::destroying_delete_t) {
+  p->BeforeDestruction();
+  void* whole = dynamic_cast<void*>(p);  // the start of the most derived object
+  p->~TComponent();
+  ::operator delete(whole);
+}
+
+void TComponent::BeforeDestruction() {
+  state_ |= csDestroying;
+  RemoveFreeNotifications();
+  DestroyComponents();
+}
+
 TComponent::~TComponent() {
   state_ |= csDestroying;
-  while (!components_.empty()) {
-    TComponent* c = components_.back();
-    components_.pop_back();
-    c->owner_ = nullptr;
-    delete c;
-  }
+  RemoveFreeNotifications();
+  DestroyComponents();
   if (owner_) owner_->RemoveComponent(this);
+}
+
+void TComponent::DestroyComponents() {
+  // Each component leaves this list itself, from its own destructor, with its owner intact.
+  while (!components_.empty()) delete components_.back();
+}
+
+void TComponent::FreeNotification(TComponent* component) {
+  if (!component || component == this) return;
+  if (std::find(freeNotifies_.begin(), freeNotifies_.end(), component) == freeNotifies_.end())
+    freeNotifies_.push_back(component);
+  auto& theirs = component->freeNotifies_;
+  if (std::find(theirs.begin(), theirs.end(), this) == theirs.end()) theirs.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* component) {
+  if (!component) return;
+  freeNotifies_.erase(std::remove(freeNotifies_.begin(), freeNotifies_.end(), component),
+                      freeNotifies_.end());
+  auto& theirs = component->freeNotifies_;
+  theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
+}
+
+void TComponent::RemoveFreeNotifications() {
+  while (!freeNotifies_.empty()) {
+    TComponent* other = freeNotifies_.back();
+    freeNotifies_.pop_back();
+    auto& theirs = other->freeNotifies_;
+    theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
+    other->Notification(this, opRemove);
+  }
 }
 
 void TComponent::SetName(const std::string& name) {

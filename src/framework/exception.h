@@ -45,6 +45,8 @@ NV_EXCEPTION(EParserError, Exception)
 NV_EXCEPTION(EInvalidGraphic, Exception)
 NV_EXCEPTION(EIniFileException, Exception)
 NV_EXCEPTION(EOSError, Exception)
+NV_EXCEPTION(EOutOfResources, Exception)
+NV_EXCEPTION(EThread, Exception)
 // Operating-system faults turned into exception objects.
 NV_EXCEPTION(EExternal, Exception)
 NV_EXCEPTION(EAccessViolation, EExternal)

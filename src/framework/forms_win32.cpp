@@ -28,17 +28,22 @@ std::vector<TPropInfo> formProps() {
                 [](TObject& o, const TPropValue& v) {
                   unsigned b = 0;
                   for (const auto& m : v.list) {
-                    if (SameText(m, "biSystemMenu")) b |= biSystemMenu;
-                    else if (SameText(m, "biMinimize")) b |= biMinimize;
-                    else if (SameText(m, "biMaximize")) b |= biMaximize;
-                    else if (SameText(m, "biHelp")) b |= biHelp;
+                    if (SameText(m, "biSystemMenu"))
+                      b |= biSystemMenu;
+                    else if (SameText(m, "biMinimize"))
+                      b |= biMinimize;
+                    else if (SameText(m, "biMaximize"))
+                      b |= biMaximize;
+                    else if (SameText(m, "biHelp"))
+                      b |= biHelp;
                   }
                   static_cast<TForm&>(o).SetBorderIcons(b);
                 }},
       TPropInfo{"Position", TPropKind::Identifier, nullptr,
                 [](TObject& o, const TPropValue& v) {
                   static_cast<TForm&>(o).SetPosition(IdentTo<TPosition>(
-                      v, {"poDesigned", "poDefault", "poScreenCenter", "poDesktopCenter", "poMainFormCenter"}));
+                      v,
+                      {"poDesigned", "poDefault", "poScreenCenter", "poDesktopCenter", "poMainFormCenter"}));
                 }},
       BoolProp("Scaled", &TForm::Scaled, &TForm::SetScaled),
       EventProp("OnCreate", &TForm::SetOnCreate),
@@ -84,8 +89,12 @@ void TForm::CreateParams(TCreateParams& p) {
   p.programIcon = true;
   switch (borderStyle_) {
     case bsNone: p.style |= WS_POPUP; break;
-    case bsSingle: case bsToolWindow: p.style |= WS_CAPTION | WS_BORDER; break;
-    case bsDialog: p.style |= WS_POPUP | WS_CAPTION; p.exStyle |= WS_EX_DLGMODALFRAME; break;
+    case bsSingle:
+    case bsToolWindow: p.style |= WS_CAPTION | WS_BORDER; break;
+    case bsDialog:
+      p.style |= WS_POPUP | WS_CAPTION;
+      p.exStyle |= WS_EX_DLGMODALFRAME;
+      break;
     default: p.style |= WS_CAPTION | WS_THICKFRAME; break;
   }
   if (borderStyle_ == bsToolWindow || borderStyle_ == bsSizeToolWin) p.exStyle |= WS_EX_TOOLWINDOW;
@@ -118,7 +127,8 @@ void TForm::UpdateClientSize() {
   RECT r{0, 0, clientWidth_, clientHeight_};
   AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
                      static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
-  SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::Show() {
@@ -134,13 +144,14 @@ void TForm::Close() {
   if (HandleAllocated()) PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
-LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
+void TForm::WndProc(TMessage& m) {
+  switch (m.Msg) {
     case WM_ERASEBKGND: {
       RECT r;
       GetClientRect(Handle(), &r);
-      FillRect(reinterpret_cast<HDC>(wParam), &r, ColorBrush());
-      return 1;
+      FillRect(reinterpret_cast<HDC>(m.WParam), &r, ColorBrush());
+      m.Result = 1;
+      return;
     }
     case WM_CLOSE:
       if (Application && Application->MainForm() == this) {
@@ -148,19 +159,20 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       SetVisible(false);
       ShowWindow(Handle(), SW_HIDE);
-      return 0;
+      m.Result = 0;
+      return;
     case WM_ACTIVATE:
       // Remember where the focus was, so that activation gives it back there.
-      if (LOWORD(wParam) == WA_INACTIVE) {
+      if (LOWORD(m.WParam) == WA_INACTIVE) {
         TWinControl* f = FromHandle(GetFocus());
         if (f && f != this) activeControl_ = f;
-      } else if (activeControl_ && activeControl_->HandleAllocated() && !HIWORD(wParam)) {
+      } else if (activeControl_ && activeControl_->HandleAllocated() && !HIWORD(m.WParam)) {
         activeControl_->SetFocus();
-        return 0;
+        m.Result = 0;
+        return;
       }
       break;
-    default:
-      break;
+    default: break;
   }
-  return TWinControl::WndProc(msg, wParam, lParam);
+  TWinControl::WndProc(m);
 }

@@ -21,9 +21,15 @@ class TForm : public TWinControl {
   void LoadLayoutText(const std::string& text);
 
   int ClientWidth() const { return clientWidth_; }
-  void SetClientWidth(int v) { clientWidth_ = v; UpdateClientSize(); }
+  void SetClientWidth(int v) {
+    clientWidth_ = v;
+    UpdateClientSize();
+  }
   int ClientHeight() const { return clientHeight_; }
-  void SetClientHeight(int v) { clientHeight_ = v; UpdateClientSize(); }
+  void SetClientHeight(int v) {
+    clientHeight_ = v;
+    UpdateClientSize();
+  }
   TFormBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TFormBorderStyle s) { borderStyle_ = s; }
   unsigned BorderIcons() const { return borderIcons_; }
@@ -40,9 +46,8 @@ class TForm : public TWinControl {
   TNotifyEvent OnCreate;
   void SetOnCreate(TNotifyEvent e) { OnCreate = std::move(e); }
 
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
   void Loaded() override;
   virtual void DoCreate();

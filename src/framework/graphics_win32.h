@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/gdi_owners_win32.h"
 #include "framework/object.h"
 #include "framework/properties.h"
 
@@ -59,7 +60,7 @@ class TFont : public TObject {
   int charset_ = DEFAULT_CHARSET;
   unsigned style_ = 0;
   TColor color_ = clWindowText;
-  std::shared_ptr<HFONT__> handle_;
+  std::shared_ptr<TGdiFont> handle_;
 };
 
 enum TCursor { crDefault = 0, crArrow = -2, crHandPoint = -21, crHourGlass = -11 };

@@ -32,12 +32,14 @@ struct GifCloser {
 };
 
 std::vector<TPropInfo> pictureProps() {
-  return {TPropInfo{"Data", TPropKind::Binary,
-                    [](const TObject& o) { return TPropValue::Binary(static_cast<const TPicture&>(o).Data()); },
-                    [](TObject& o, const TPropValue& v) { static_cast<TPicture&>(o).SetData(v.bytes); }}};
+  return {
+      TPropInfo{"Data", TPropKind::Binary,
+                [](const TObject& o) { return TPropValue::Binary(static_cast<const TPicture&>(o).Data()); },
+                [](TObject& o, const TPropValue& v) { static_cast<TPicture&>(o).SetData(v.bytes); }}};
 }
 std::vector<TPropInfo> imageProps() {
-  return {ObjectProp("Picture", &TImage::Picture), BoolProp("Stretch", &TImage::Stretch, &TImage::SetStretch)};
+  return {ObjectProp("Picture", &TImage::Picture),
+          BoolProp("Stretch", &TImage::Stretch, &TImage::SetStretch)};
 }
 }  // namespace
 
@@ -47,8 +49,7 @@ NV_DEFINE_COMPONENT(TImage, TWinControl, imageProps)
 TPicture::~TPicture() { Release(); }
 
 void TPicture::Release() {
-  if (bitmap_) DeleteObject(bitmap_);
-  bitmap_ = nullptr;
+  bitmap_.Reset();
   width_ = height_ = 0;
 }
 
@@ -83,7 +84,7 @@ void TPicture::LoadGif(const uint8_t* data, size_t size, COLORREF background) {
   bi.bmiHeader.biBitCount = 32;
   bi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  TGdiBitmap bmp(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bmp) throw EOutOfMemory("Out of memory for a picture");
   auto* px = static_cast<uint32_t*>(bits);
   uint32_t bg = (GetRValue(background) << 16) | (GetGValue(background) << 8) | GetBValue(background);
@@ -102,7 +103,7 @@ void TPicture::LoadGif(const uint8_t* data, size_t size, COLORREF background) {
     }
   }
   Release();
-  bitmap_ = bmp;
+  bitmap_ = std::move(bmp);
   width_ = w;
   height_ = h;
 }
@@ -129,48 +130,37 @@ void TImage::Paint(HDC dc) {
   GetClientRect(Handle(), &r);
   FillRect(dc, &r, ColorBrush());
   if (!picture_.Handle()) return;
-  HDC mem = CreateCompatibleDC(dc);
-  HGDIOBJ old = SelectObject(mem, picture_.Handle());
+  TMemoryDC mem(dc);
+  TSelectObject select(mem.Get(), picture_.Handle());
   if (stretch_) {
-    int oldMode = SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, 0, 0, r.right, r.bottom, mem, 0, 0, picture_.Width(), picture_.Height(), SRCCOPY);
-    SetStretchBltMode(dc, oldMode);
+    TStretchMode mode(dc, COLORONCOLOR);
+    StretchBlt(dc, 0, 0, r.right, r.bottom, mem.Get(), 0, 0, picture_.Width(), picture_.Height(), SRCCOPY);
   } else {
-    BitBlt(dc, 0, 0, picture_.Width(), picture_.Height(), mem, 0, 0, SRCCOPY);
+    BitBlt(dc, 0, 0, picture_.Width(), picture_.Height(), mem.Get(), 0, 0, SRCCOPY);
   }
-  SelectObject(mem, old);
-  DeleteDC(mem);
 }
 
-LRESULT TImage::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  switch (msg) {
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(Handle(), &ps);
-      Paint(dc);
-      EndPaint(Handle(), &ps);
-      return 0;
-    }
-    case WM_PRINTCLIENT:
-      Paint(reinterpret_cast<HDC>(wParam));
-      return 0;
+void TImage::WndProc(TMessage& m) {
+  switch (m.Msg) {
+    case WM_ERASEBKGND:  // Paint covers the whole client area
+      m.Result = 1;
+      return;
     case WM_LBUTTONDOWN:
       pressed_ = true;
       SetCapture(Handle());
-      return 0;
+      m.Result = 0;
+      return;
     case WM_LBUTTONUP: {
       bool wasPressed = pressed_;
       pressed_ = false;
       ReleaseCapture();
-      POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+      POINT pt{static_cast<short>(LOWORD(m.LParam)), static_cast<short>(HIWORD(m.LParam))};
       RECT r;
       GetClientRect(Handle(), &r);
       if (wasPressed && PtInRect(&r, pt)) Click();
-      return 0;
+      m.Result = 0;
+      return;
     }
-    default:
-      return TWinControl::WndProc(msg, wParam, lParam);
+    default: TWinControl::WndProc(m);
   }
 }

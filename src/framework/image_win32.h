@@ -22,13 +22,13 @@ class TPicture : public TObject {
   void SetData(const std::vector<uint8_t>& data);
   int Width() const { return width_; }
   int Height() const { return height_; }
-  HBITMAP Handle() const { return bitmap_; }
+  HBITMAP Handle() const { return bitmap_.Get(); }
   std::function<void()> OnChange;
 
  private:
   void Release();
   std::vector<uint8_t> data_;
-  HBITMAP bitmap_ = nullptr;
+  TGdiBitmap bitmap_;
   int width_ = 0, height_ = 0;
 };
 
@@ -39,13 +39,13 @@ class TImage : public TWinControl {
   TPicture* Picture() { return &picture_; }
   bool Stretch() const { return stretch_; }
   void SetStretch(bool v);
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
+  void Paint(HDC dc) override;
 
  private:
-  void Paint(HDC dc);
   TPicture picture_;
   bool stretch_ = false;
   bool pressed_ = false;

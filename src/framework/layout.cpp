@@ -29,7 +29,10 @@ class LayoutParser {
     while (pos_ < s_.size()) {
       char c = s_[pos_];
       if (c == '\n') ++line_;
-      if (static_cast<unsigned char>(c) <= ' ') { ++pos_; continue; }
+      if (static_cast<unsigned char>(c) <= ' ') {
+        ++pos_;
+        continue;
+      }
       if (c == '/' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '/') {
         while (pos_ < s_.size() && s_[pos_] != '\n') ++pos_;
         continue;
@@ -44,7 +47,9 @@ class LayoutParser {
     SkipBlank();
     if (pos_ >= s_.size() || !IsIdentStart(s_[pos_])) Fail("name expected");
     size_t start = pos_;
-    while (pos_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_' || s_[pos_] == '.')) ++pos_;
+    while (pos_ < s_.size() &&
+           (std::isalnum(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '_' || s_[pos_] == '.'))
+      ++pos_;
     return s_.substr(start, pos_ - start);
   }
 
@@ -88,7 +93,8 @@ class LayoutParser {
     if (pos_ >= s_.size()) Fail("value expected");
     char c = s_[pos_];
     if (c == '\'' || c == '#') return TPropValue::Str(ParseString());
-    if (c == '-' || c == '$' || std::isdigit(static_cast<unsigned char>(c))) return TPropValue::Int(ParseInteger());
+    if (c == '-' || c == '$' || std::isdigit(static_cast<unsigned char>(c)))
+      return TPropValue::Int(ParseInteger());
     if (c == '[') {
       ++pos_;
       std::vector<std::string> members;
@@ -119,10 +125,16 @@ class LayoutParser {
         char h = s_[pos_++];
         if (h == '}') break;
         int v = std::isdigit(static_cast<unsigned char>(h)) ? h - '0'
-                : (h >= 'a' && h <= 'f') ? h - 'a' + 10
-                : (h >= 'A' && h <= 'F') ? h - 'A' + 10 : -1;
+                : (h >= 'a' && h <= 'f')                    ? h - 'a' + 10
+                : (h >= 'A' && h <= 'F')                    ? h - 'A' + 10
+                                                            : -1;
         if (v < 0) Fail("hexadecimal digit expected");
-        if (half < 0) half = v; else { bytes.push_back(static_cast<uint8_t>(half * 16 + v)); half = -1; }
+        if (half < 0)
+          half = v;
+        else {
+          bytes.push_back(static_cast<uint8_t>(half * 16 + v));
+          half = -1;
+        }
       }
       if (half >= 0) Fail("odd number of hexadecimal digits");
       return TPropValue::Binary(std::move(bytes));
@@ -155,9 +167,15 @@ class LayoutParser {
 
   int64_t ParseInteger() {
     bool negative = false;
-    if (s_[pos_] == '-') { negative = true; ++pos_; }
+    if (s_[pos_] == '-') {
+      negative = true;
+      ++pos_;
+    }
     int base = 10;
-    if (pos_ < s_.size() && s_[pos_] == '$') { base = 16; ++pos_; }
+    if (pos_ < s_.size() && s_[pos_] == '$') {
+      base = 16;
+      ++pos_;
+    }
     size_t start = pos_;
     int64_t v = 0;
     while (pos_ < s_.size() && std::isxdigit(static_cast<unsigned char>(s_[pos_]))) {
@@ -182,7 +200,11 @@ class LayoutParser {
         for (;;) {
           if (pos_ >= s_.size() || s_[pos_] == '\n') Fail("unterminated string");
           if (s_[pos_] == '\'') {
-            if (pos_ + 1 < s_.size() && s_[pos_ + 1] == '\'') { out += '\''; pos_ += 2; continue; }
+            if (pos_ + 1 < s_.size() && s_[pos_ + 1] == '\'') {
+              out += '\'';
+              pos_ += 2;
+              continue;
+            }
             ++pos_;
             break;
           }
@@ -219,7 +241,8 @@ void AssignProperties(TComponent& root, TComponent& target, const TLayoutNode& n
       if (dot == std::string::npos) info = target.ClassInfo().FindProp(name);
       if (info && info->kind == TPropKind::Event) {
         TNotifyEvent handler = root.MethodAddress(value.text);
-        if (!handler) throw EParserError(Format("Line %d: method %s not found", node.line, value.text.c_str()));
+        if (!handler)
+          throw EParserError(Format("Line %d: method %s not found", node.line, value.text.c_str()));
         info->setEvent(*owner, std::move(handler));
         continue;
       }
@@ -227,7 +250,8 @@ void AssignProperties(TComponent& root, TComponent& target, const TLayoutNode& n
     try {
       SetPropPath(target, name, value);
     } catch (const EPropertyError& e) {
-      throw EPropertyError(Format("Line %d: %s.%s: %s", node.line, node.name.c_str(), name.c_str(), e.Message().c_str()));
+      throw EPropertyError(
+          Format("Line %d: %s.%s: %s", node.line, node.name.c_str(), name.c_str(), e.Message().c_str()));
     }
   }
 }
@@ -236,8 +260,7 @@ void ReadChildren(TComponent& root, TComponent& parent, const TLayoutNode& node,
                   std::vector<TComponent*>& created) {
   for (const TLayoutNode& child : node.children) {
     const TClassInfo* cls = FindClass(child.className);
-    if (!cls || !cls->create)
-      throw EClassNotFound(Format("Class %s not found", child.className.c_str()));
+    if (!cls || !cls->create) throw EClassNotFound(Format("Class %s not found", child.className.c_str()));
     TComponent* c = cls->create(&root);  // owned by the root from here on
     created.push_back(c);
     c->BeginLoading();

@@ -1,15 +1,23 @@
 #include "framework/message_form_win32.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "framework/application_win32.h"
+#include "framework/gdi_owners_win32.h"
+#include "framework/guard.h"
 #include "framework/std_controls_win32.h"
 
 NV_DEFINE_CLASS(TMessageForm, TForm)
 
 static BOOL CALLBACK CollectEnabledWindow(HWND h, LPARAM list) {
-  if (IsWindowVisible(h) && IsWindowEnabled(h)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
-  return TRUE;
+  return Guard(
+      [&] {
+        if (IsWindowVisible(h) && IsWindowEnabled(h))
+          reinterpret_cast<std::vector<HWND>*>(list)->push_back(h);
+        return TRUE;
+      },
+      FALSE);
 }
 
 TMessageForm::TMessageForm(TComponent* owner) : TForm(owner) {
@@ -24,12 +32,13 @@ void TMessageForm::Setup(const std::string& caption, const std::string& text,
                          const std::vector<std::string>& buttons) {
   SetCaption(caption);
   // Measure the text the way the label will draw it.
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
   RECT r{0, 0, 360, 0};
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    TWindowDC screen(nullptr);
+    TSelectObject font(screen.Get(), Font()->Handle());
+    DrawTextA(screen.Get(), text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+  }
 
   const int margin = 14, buttonWidth = 75, buttonHeight = 25, gap = 8;
   int buttonsWidth = static_cast<int>(buttons.size()) * (buttonWidth + gap) - gap;
@@ -75,19 +84,20 @@ int TMessageForm::ShowModal() {
       break;
     }
     if (got == -1) break;
-    if (msg.hwnd == self || IsChild(self, msg.hwnd)) {
-      if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
+    Guard([&] {
+      if ((msg.hwnd == self || IsChild(self, msg.hwnd)) && msg.message == WM_KEYDOWN &&
+          (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
         if (msg.wParam == VK_RETURN) {
           TWinControl* f = FromHandle(GetFocus());
           auto it = std::find(buttons_.begin(), buttons_.end(), f);
           result_ = it == buttons_.end() ? 0 : static_cast<int>(it - buttons_.begin());
         }
         done_ = true;
-        continue;
+        return;
       }
-    }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    });
   }
   for (HWND h : disabled) EnableWindow(h, TRUE);
   if (IsWindow(self)) ShowWindow(self, SW_HIDE);
@@ -95,16 +105,17 @@ int TMessageForm::ShowModal() {
   return result_;
 }
 
-LRESULT TMessageForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_CLOSE) {
+void TMessageForm::WndProc(TMessage& m) {
+  if (m.Msg == WM_CLOSE) {
     done_ = true;
-    return 0;
+    m.Result = 0;
+    return;
   }
-  return TForm::WndProc(msg, wParam, lParam);
+  TForm::WndProc(m);
 }
 
 void ShowMessage(const std::string& text) {
-  TMessageForm form(nullptr);
-  form.Setup(Application ? Application->Title() : std::string(), text, {"OK"});
-  form.ShowModal();
+  auto form = std::make_unique<TMessageForm>(nullptr);
+  form->Setup(Application ? Application->Title() : std::string(), text, {"OK"});
+  form->ShowModal();
 }

@@ -17,7 +17,9 @@ class TMessageForm : public TForm {
   // button pressed (-1 when closed otherwise).
   void Setup(const std::string& caption, const std::string& text, const std::vector<std::string>& buttons);
   int ShowModal();
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+ protected:
+  void WndProc(TMessage& message) override;
 
  private:
   TLabel* message_ = nullptr;

@@ -18,9 +18,9 @@ struct TPropInfo;
 
 struct TClassInfo {
   const char* name;
-  const TClassInfo* parent;                    // null for TObject
-  TComponent* (*create)(TComponent* owner);    // null for classes the reader cannot create
-  std::vector<TPropInfo> (*props)();           // this class's own published properties
+  const TClassInfo* parent;                  // null for TObject
+  TComponent* (*create)(TComponent* owner);  // null for classes the reader cannot create
+  std::vector<TPropInfo> (*props)();         // this class's own published properties
 
   bool InheritsFrom(std::string_view className) const;
   bool InheritsFrom(const TClassInfo& other) const;
@@ -46,23 +46,25 @@ class TObject {
 };
 
 // Inside a class body: declares the class record accessors.
-#define NV_CLASS(Cls)                                              \
- public:                                                           \
-  static const TClassInfo& StaticClass();                          \
+#define NV_CLASS(Cls)                     \
+ public:                                  \
+  static const TClassInfo& StaticClass(); \
   const TClassInfo& ClassInfo() const override { return StaticClass(); }
 
 namespace nv_detail {
 const TClassInfo& MakeClass(TClassInfo info);
 template <class C>
-TComponent* CreateComponent(TComponent* owner) { return new C(owner); }
+TComponent* CreateComponent(TComponent* owner) {
+  return new C(owner);
+}
 }  // namespace nv_detail
 
 // In one source file: defines the record. The record registers itself by name on first use.
-#define NV_DEFINE_CLASS_EX(Cls, Parent, Factory, Props)                                   \
-  const TClassInfo& Cls::StaticClass() {                                                  \
-    static const TClassInfo& info =                                                       \
-        nv_detail::MakeClass(TClassInfo{#Cls, &Parent::StaticClass(), Factory, Props});   \
-    return info;                                                                          \
+#define NV_DEFINE_CLASS_EX(Cls, Parent, Factory, Props)                                 \
+  const TClassInfo& Cls::StaticClass() {                                                \
+    static const TClassInfo& info =                                                     \
+        nv_detail::MakeClass(TClassInfo{#Cls, &Parent::StaticClass(), Factory, Props}); \
+    return info;                                                                        \
   }
 #define NV_DEFINE_CLASS(Cls, Parent) NV_DEFINE_CLASS_EX(Cls, Parent, nullptr, nullptr)
 // A component class the layout reader can create by name.

@@ -4,7 +4,8 @@
 
 static const TPropInfo& findOrRaise(const TObject& obj, const std::string& name) {
   const TPropInfo* p = obj.ClassInfo().FindProp(name);
-  if (!p) throw EPropertyError(Format("Property %s does not exist in %s", name.c_str(), obj.ClassName().c_str()));
+  if (!p)
+    throw EPropertyError(Format("Property %s does not exist in %s", name.c_str(), obj.ClassName().c_str()));
   return *p;
 }
 

@@ -13,7 +13,18 @@
 
 #include "framework/object.h"
 
-enum class TPropKind { Integer, Boolean, String, Identifier, Set, StringList, Binary, Event, Object, Collection };
+enum class TPropKind {
+  Integer,
+  Boolean,
+  String,
+  Identifier,
+  Set,
+  StringList,
+  Binary,
+  Event,
+  Object,
+  Collection
+};
 
 // An event bound to an object's method, as the framework's components hold them.
 using TNotifyEvent = std::function<void(TObject* sender)>;
@@ -29,13 +40,48 @@ struct TPropValue {
   // Collections ("Panels = < item … end >"): one property list per item.
   std::vector<std::vector<std::pair<std::string, TPropValue>>> items;
 
-  static TPropValue Int(int64_t v) { TPropValue p; p.kind = TPropKind::Integer; p.integer = v; return p; }
-  static TPropValue Bool(bool v) { TPropValue p; p.kind = TPropKind::Boolean; p.integer = v; return p; }
-  static TPropValue Str(std::string v) { TPropValue p; p.kind = TPropKind::String; p.text = std::move(v); return p; }
-  static TPropValue Ident(std::string v) { TPropValue p; p.kind = TPropKind::Identifier; p.text = std::move(v); return p; }
-  static TPropValue Strings(std::vector<std::string> v) { TPropValue p; p.kind = TPropKind::StringList; p.list = std::move(v); return p; }
-  static TPropValue Members(std::vector<std::string> v) { TPropValue p; p.kind = TPropKind::Set; p.list = std::move(v); return p; }
-  static TPropValue Binary(std::vector<uint8_t> v) { TPropValue p; p.kind = TPropKind::Binary; p.bytes = std::move(v); return p; }
+  static TPropValue Int(int64_t v) {
+    TPropValue p;
+    p.kind = TPropKind::Integer;
+    p.integer = v;
+    return p;
+  }
+  static TPropValue Bool(bool v) {
+    TPropValue p;
+    p.kind = TPropKind::Boolean;
+    p.integer = v;
+    return p;
+  }
+  static TPropValue Str(std::string v) {
+    TPropValue p;
+    p.kind = TPropKind::String;
+    p.text = std::move(v);
+    return p;
+  }
+  static TPropValue Ident(std::string v) {
+    TPropValue p;
+    p.kind = TPropKind::Identifier;
+    p.text = std::move(v);
+    return p;
+  }
+  static TPropValue Strings(std::vector<std::string> v) {
+    TPropValue p;
+    p.kind = TPropKind::StringList;
+    p.list = std::move(v);
+    return p;
+  }
+  static TPropValue Members(std::vector<std::string> v) {
+    TPropValue p;
+    p.kind = TPropKind::Set;
+    p.list = std::move(v);
+    return p;
+  }
+  static TPropValue Binary(std::vector<uint8_t> v) {
+    TPropValue p;
+    p.kind = TPropKind::Binary;
+    p.bytes = std::move(v);
+    return p;
+  }
 };
 
 struct TPropInfo {
@@ -43,8 +89,8 @@ struct TPropInfo {
   TPropKind kind;
   std::function<TPropValue(const TObject&)> get;
   std::function<void(TObject&, const TPropValue&)> set;  // null: read-only
-  std::function<void(TObject&, TNotifyEvent)> setEvent;   // Event properties
-  std::function<TObject*(TObject&)> object;               // Object properties (Font, Items …)
+  std::function<void(TObject&, TNotifyEvent)> setEvent;  // Event properties
+  std::function<TObject*(TObject&)> object;              // Object properties (Font, Items …)
 };
 
 // Raises EPropertyError when the object has no such property or it cannot take the value.

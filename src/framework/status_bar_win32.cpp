@@ -9,8 +9,10 @@ std::vector<TPropInfo> statusBarProps() {
                       for (const auto& item : v.items) {
                         TStatusPanel p;
                         for (const auto& [name, value] : item) {
-                          if (SameText(name, "Width")) p.width = static_cast<int>(value.integer);
-                          else if (SameText(name, "Text")) p.text = value.text;
+                          if (SameText(name, "Width"))
+                            p.width = static_cast<int>(value.integer);
+                          else if (SameText(name, "Text"))
+                            p.text = value.text;
                         }
                         panels.push_back(p);
                       }
@@ -58,10 +60,11 @@ void TStatusBar::UpdatePanels() {
     SendMessageA(Handle(), SB_SETTEXTA, i, reinterpret_cast<LPARAM>(panels_[i].text.c_str()));
 }
 
-LRESULT TStatusBar::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == CN_NOTIFY) {
-    if (reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(NM_CLICK)) Click();
-    return 0;
+void TStatusBar::WndProc(TMessage& m) {
+  if (m.Msg == CN_NOTIFY) {
+    if (reinterpret_cast<NMHDR*>(m.LParam)->code == static_cast<UINT>(NM_CLICK)) Click();
+    m.Result = 0;
+    return;
   }
-  return TWinControl::WndProc(msg, wParam, lParam);
+  TWinControl::WndProc(m);
 }

@@ -18,9 +18,9 @@ class TStatusBar : public TWinControl {
   const std::vector<TStatusPanel>& Panels() const { return panels_; }
   void SetPanels(std::vector<TStatusPanel> panels);
   void SetPanelText(size_t index, const std::string& text);
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
   void HandleCreated() override;
 

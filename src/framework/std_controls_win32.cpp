@@ -9,9 +9,10 @@ std::vector<TPropInfo> labelProps() {
 }
 std::vector<TPropInfo> editProps() { return {EventProp("OnChange", &TEdit::SetOnChange)}; }
 std::vector<TPropInfo> stringsProps() {
-  return {TPropInfo{"Strings", TPropKind::StringList,
-                    [](const TObject& o) { return TPropValue::Strings(static_cast<const TListBoxStrings&>(o).Lines()); },
-                    [](TObject& o, const TPropValue& v) { static_cast<TListBoxStrings&>(o).Assign(v.list); }}};
+  return {TPropInfo{
+      "Strings", TPropKind::StringList,
+      [](const TObject& o) { return TPropValue::Strings(static_cast<const TListBoxStrings&>(o).Lines()); },
+      [](TObject& o, const TPropValue& v) { static_cast<TListBoxStrings&>(o).Assign(v.list); }}};
 }
 std::vector<TPropInfo> listBoxProps() {
   return {ObjectProp("Items", &TListBox::Items),
@@ -43,13 +44,14 @@ void TLabel::SetAutoSize(bool v) {
 
 void TLabel::AdjustSize() {
   if (!autoSize_ || IsLoading()) return;
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
   RECT r{0, 0, 0, 0};
-  std::string text = caption_.empty() ? std::string(" ") : caption_;
-  DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    TWindowDC screen(nullptr);
+    TSelectObject font(screen.Get(), Font()->Handle());
+    std::string text = caption_.empty() ? std::string(" ") : caption_;
+    DrawTextA(screen.Get(), text.c_str(), static_cast<int>(text.size()), &r,
+              DT_CALCRECT | DT_NOPREFIX | DT_SINGLELINE);
+  }
   SetBounds(Left(), Top(), r.right - r.left, r.bottom - r.top);
 }
 
@@ -68,14 +70,15 @@ void TLabel::Loaded() {
   AdjustSize();
 }
 
-LRESULT TLabel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == CN_CTLCOLOR && transparent_) {
-    HDC dc = reinterpret_cast<HDC>(wParam);
+void TLabel::WndProc(TMessage& m) {
+  if (m.Msg == CN_CTLCOLOR && transparent_) {
+    HDC dc = reinterpret_cast<HDC>(m.WParam);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, TextColor());
-    return reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
+    m.Result = reinterpret_cast<LRESULT>(GetStockObject(HOLLOW_BRUSH));
+    return;
   }
-  return TWinControl::WndProc(msg, wParam, lParam);
+  TWinControl::WndProc(m);
 }
 
 // ---- TEdit ----
@@ -92,12 +95,13 @@ void TEdit::CreateParams(TCreateParams& p) {
   p.exStyle |= WS_EX_CLIENTEDGE;
 }
 
-LRESULT TEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == CN_COMMAND) {
-    if (HIWORD(wParam) == EN_CHANGE && OnChange) OnChange(this);
-    return 0;
+void TEdit::WndProc(TMessage& m) {
+  if (m.Msg == CN_COMMAND) {
+    if (HIWORD(m.WParam) == EN_CHANGE && OnChange) OnChange(this);
+    m.Result = 0;
+    return;
   }
-  return TWinControl::WndProc(msg, wParam, lParam);
+  TWinControl::WndProc(m);
 }
 
 // ---- TButton ----
@@ -110,13 +114,17 @@ void TButton::CreateParams(TCreateParams& p) {
   p.style |= BS_PUSHBUTTON;
 }
 
-LRESULT TButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == CN_COMMAND) {
-    if (HIWORD(wParam) == BN_CLICKED) Click();
-    return 0;
+void TButton::WndProc(TMessage& m) {
+  if (m.Msg == CN_COMMAND) {
+    if (HIWORD(m.WParam) == BN_CLICKED) Click();
+    m.Result = 0;
+    return;
   }
-  if (msg == CN_CTLCOLOR) return DefWindowProcA(Handle(), WM_CTLCOLORBTN, wParam, lParam);
-  return TWinControl::WndProc(msg, wParam, lParam);
+  if (m.Msg == CN_CTLCOLOR) {
+    m.Result = DefWindowProcA(Handle(), WM_CTLCOLORBTN, m.WParam, reinterpret_cast<LPARAM>(Handle()));
+    return;
+  }
+  TWinControl::WndProc(m);
 }
 
 // ---- TGroupBox ----
@@ -129,17 +137,21 @@ void TGroupBox::CreateParams(TCreateParams& p) {
   p.style |= BS_GROUPBOX;
 }
 
-LRESULT TGroupBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+void TGroupBox::WndProc(TMessage& m) {
   // The system group box is see-through; it must still clear what lies under it.
-  if (msg == WM_ERASEBKGND) {
+  if (m.Msg == WM_ERASEBKGND) {
     RECT r;
     GetClientRect(Handle(), &r);
-    FillRect(reinterpret_cast<HDC>(wParam), &r, ColorBrush());
-    return 1;
+    FillRect(reinterpret_cast<HDC>(m.WParam), &r, ColorBrush());
+    m.Result = 1;
+    return;
   }
   // Clicks on a group box reach the window under it in the system's hit test; keep them here.
-  if (msg == WM_NCHITTEST) return HTCLIENT;
-  return TWinControl::WndProc(msg, wParam, lParam);
+  if (m.Msg == WM_NCHITTEST) {
+    m.Result = HTCLIENT;
+    return;
+  }
+  TWinControl::WndProc(m);
 }
 
 // ---- TListBox ----
@@ -210,10 +222,11 @@ void TListBox::SetItemIndex(int i) {
   if (HandleAllocated()) SendMessageA(Handle(), LB_SETCURSEL, static_cast<WPARAM>(i), 0);
 }
 
-LRESULT TListBox::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == CN_COMMAND) {
-    if (HIWORD(wParam) == LBN_SELCHANGE) Click();
-    return 0;
+void TListBox::WndProc(TMessage& m) {
+  if (m.Msg == CN_COMMAND) {
+    if (HIWORD(m.WParam) == LBN_SELCHANGE) Click();
+    m.Result = 0;
+    return;
   }
-  return TWinControl::WndProc(msg, wParam, lParam);
+  TWinControl::WndProc(m);
 }

@@ -15,9 +15,9 @@ class TLabel : public TWinControl {
   void SetAutoSize(bool v);
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool v) { transparent_ = v; }
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
   void TextChanged() override;
   void FontChanged() override;
@@ -35,9 +35,9 @@ class TEdit : public TWinControl {
   explicit TEdit(TComponent* owner);
   TNotifyEvent OnChange;
   void SetOnChange(TNotifyEvent e) { OnChange = std::move(e); }
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
 };
 
@@ -45,9 +45,9 @@ class TButton : public TWinControl {
   NV_CLASS(TButton)
  public:
   explicit TButton(TComponent* owner);
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
 };
 
@@ -55,9 +55,9 @@ class TGroupBox : public TWinControl {
   NV_CLASS(TGroupBox)
  public:
   explicit TGroupBox(TComponent* owner);
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
 };
 
@@ -92,9 +92,9 @@ class TListBox : public TWinControl {
   void SetItemIndex(int i);
   int ItemHeight() const { return itemHeight_; }
   void SetItemHeight(int h) { itemHeight_ = h; }
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
  protected:
+  void WndProc(TMessage& message) override;
   void CreateParams(TCreateParams& p) override;
   void HandleCreated() override;
 

@@ -38,7 +38,10 @@ class TMemoryStream : public TStream {
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
   int64_t Size() override { return static_cast<int64_t>(data_.size()); }
   void SetSize(int64_t n);
-  void Clear() { data_.clear(); pos_ = 0; }
+  void Clear() {
+    data_.clear();
+    pos_ = 0;
+  }
   const uint8_t* Memory() const { return data_.data(); }
   uint8_t* Memory() { return data_.data(); }
   const std::vector<uint8_t>& Bytes() const { return data_; }

@@ -19,6 +19,7 @@
 #include "framework/forms_win32.h"
 #include "framework/std_controls_win32.h"
 #include "framework/streams.h"
+#include "framework/thread_win32.h"
 
 namespace {
 
@@ -99,6 +100,15 @@ DWORD WINAPI ThrowingWorker(void*) {
   throw EInvalidOperation("crashdemo: the worker failed");  // crashdemo-worker-throw
 }
 
+class TFailingThread : public TThread {
+  NV_CLASS(TFailingThread)
+ protected:
+  void Execute() override {
+    throw EInvalidOperation("crashdemo: the framework thread failed");  // crashdemo-tthread-throw
+  }
+};
+NV_DEFINE_CLASS(TFailingThread, TThread)
+
 void ReportWorker(HANDLE thread, DWORD id) {
   WaitForSingleObject(thread, INFINITE);
   DWORD code = 0;
@@ -123,13 +133,13 @@ class TCrashForm : public TForm {
     return nullptr;
   }
 
-  LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-    if (msg == kRunScenario) {
+  void WndProc(TMessage& m) override {
+    if (m.Msg == kRunScenario) {
       RunAfterShow();
-      return 0;
+      return;
     }
-    if (msg == kNestedFailure) throw EInvalidArgument("crashdemo: failure inside the report");
-    return TForm::WndProc(msg, wParam, lParam);
+    if (m.Msg == kNestedFailure) throw EInvalidArgument("crashdemo: failure inside the report");
+    TForm::WndProc(m);
   }
 
  private:
@@ -143,6 +153,12 @@ class TCrashForm : public TForm {
   void RunAfterShow() {
     if (scenario_ == "hang") {
       Sleep(static_cast<DWORD>(seconds_) * 1000);
+    } else if (scenario_ == "thread-throw") {
+      TFailingThread worker;
+      worker.Start();
+      worker.WaitFor();
+      ReportWorker(worker.Handle(), worker.ThreadID());
+      Application->Terminate();
     } else if (scenario_ == "createthread-throw") {
       DWORD id = 0;
       HANDLE h = CreateThread(nullptr, 0, &ThrowingWorker, nullptr, 0, &id);
@@ -188,7 +204,7 @@ std::string ReadTextFile(const std::string& path) {
 
 bool KnownScenario(const std::string& s) {
   for (const char* k : {"uncaught", "throw-in-click", "av-in-click", "div0", "vector-at", "nested",
-                        "createthread-throw", "stdthread-throw", "recurse", "hang"})
+                        "thread-throw", "createthread-throw", "stdthread-throw", "recurse", "hang"})
     if (s == k) return true;
   return false;
 }

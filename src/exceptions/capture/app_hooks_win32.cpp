@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "exceptions/capture/captured_exception.h"
 #include "exceptions/capture/exports_win32.h"
 #include "exceptions/capture/hook_win32.h"
@@ -16,14 +14,6 @@ using Method = void(__attribute__((thiscall)) *)(TApplication*, Exception*);
 Method gHandleException, gShowException;
 void* gHandleCode;
 void* gShowCode;
-
-// The code address of a non-virtual member function.
-template <class M>
-void* CodeOf(M member) {
-  void* code;
-  std::memcpy(&code, &member, sizeof code);
-  return code;
-}
 
 uint8_t AskManager(Exception* e) {
   return ExceptionManager(e, nullptr, rkApplication, GetModuleHandleA(nullptr));
@@ -49,8 +39,8 @@ void __attribute__((thiscall)) HookedShowException(TApplication* self, Exception
 }  // namespace
 
 void InstallApplicationHooks() {
-  gHandleCode = CodeOf(&TApplication::HandleException);
-  gShowCode = CodeOf(&TApplication::ShowException);
+  gHandleCode = TApplication::HandleExceptionAddress();
+  gShowCode = TApplication::ShowExceptionAddress();
   gHandleException = reinterpret_cast<Method>(HookProcedure(
       gHandleCode, reinterpret_cast<void*>(&HookedHandleException), "TApplication.HandleException"));
   gShowException = reinterpret_cast<Method>(

@@ -22,6 +22,7 @@
 #include "exceptions/capture/unit_sections.h"
 #include "exceptions/options/module_options.h"
 #include "exceptions/options/module_options_win32.h"
+#include "exceptions/stack/debug_format.h"
 
 TReporterState& Reporter() {
   static TReporterState& state = *new TReporterState;  // read by threads that end after exit
@@ -239,6 +240,7 @@ void LogDone() {
   if (!r.active) return;
   { TCriticalSectionGuard wait(ReporterLock()); }  // lets a running report finish
   RemoveUncaughtHandlers();
+  RestoreThreadExceptionHandler();
   RemoveFaultConversion();
   SetThrowCaptureInstalled(false);
   r.captureInstalled = false;
@@ -262,22 +264,19 @@ uint8_t ReporterCharset() { return gCharset; }
 
 bool ModuleHasReporterData() {
   if (FindResourceA(nullptr, "QLDATA", MAKEINTRESOURCEA(10) /* RT_RCDATA */)) return true;
+  // Else the debug-information block the build appends to the file, found by its trailer.
   HANDLE file = CreateFileA(ExecutablePath().c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bool found = false;
-  LARGE_INTEGER size;
-  uint32_t blockSize = 0, blockLength = 0;
+  LARGE_INTEGER size, at;
+  uint8_t trailer[debuginfo::kTrailerSize];
   DWORD got = 0;
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 8) {
-    LARGE_INTEGER at;
-    at.QuadPart = size.QuadPart - 4;
-    if (SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && ReadFile(file, &blockSize, 4, &got, nullptr) &&
-        got == 4 && blockSize >= 6 && blockSize <= size.QuadPart - 4) {
-      at.QuadPart = size.QuadPart - 4 - blockSize;
-      found = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-              ReadFile(file, &blockLength, 4, &got, nullptr) && got == 4 && blockLength == blockSize;
-    }
+  if (GetFileSizeEx(file, &size) && size.QuadPart > static_cast<LONGLONG>(sizeof trailer)) {
+    at.QuadPart = size.QuadPart - static_cast<LONGLONG>(sizeof trailer);
+    found = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
+            ReadFile(file, trailer, sizeof trailer, &got, nullptr) && got == sizeof trailer &&
+            debuginfo::ParseTrailer(trailer, static_cast<uint64_t>(size.QuadPart)).Ok();
   }
   CloseHandle(file);
   return found;

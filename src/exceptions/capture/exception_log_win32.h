@@ -17,6 +17,6 @@ bool ReporterShuttingDown();
 // The character set of the locale's ANSI code page, for the report's rich-text font.
 uint8_t ReporterCharset();
 
-// Whether the executable carries reporter data: the "QLDATA" resource, or a block appended to
-// its file whose last 4 bytes give its size and whose own first 4 bytes repeat it.
+// Whether the executable carries reporter data: the "QLDATA" resource, or the debug
+// information block the build appends to its file (found by its trailer).
 bool ModuleHasReporterData();

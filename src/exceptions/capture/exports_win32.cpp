@@ -16,7 +16,24 @@
 #include "exceptions/capture/thread_block_win32.h"
 #include "exceptions/capture/thread_list_win32.h"
 #include "exceptions/capture/thread_tracking_win32.h"
+#include "framework/cpp_exception.h"
 #include "framework/exception.h"
+
+namespace {
+
+// The framework hands a C++ exception from outside the Exception family on as an
+// ECppException that holds the thrown object: the report is about that object, with the
+// address and stack its throw recorded.
+TExceptionObject Unwrapped(const TExceptionObject& given, const TLastException& last) {
+  auto* wrapper = dynamic_cast<ECppException*>(AsFrameworkObject(given.object, given.type));
+  if (!wrapper) return given;
+  if (const std::exception* thrown = wrapper->StdException())
+    if (TExceptionObject r = ResolvePolymorphic(thrown)) return r;
+  if (wrapper->Type() && last.type && *wrapper->Type() == *last.type) return {last.object, last.type};
+  return given;
+}
+
+}  // namespace
 
 uint8_t __stdcall ExceptionManager(void* object, void* address, uint8_t raiserKind, void* module) {
   try {
@@ -30,7 +47,7 @@ uint8_t __stdcall ExceptionManager(void* object, void* address, uint8_t raiserKi
       TReadGuard read(b->lock);
       last = b->state.Last;
     }
-    TExceptionObject given = ResolvePolymorphic(object);
+    TExceptionObject given = Unwrapped(ResolvePolymorphic(object), last);
     TExceptionObject lastObject{last.object, last.type};
     bool lastLive = lastObject && IsReadableMemory(last.object, 1);
     if (!given && !lastLive) return 1;

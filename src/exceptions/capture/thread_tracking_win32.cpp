@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include "exceptions/capture/captured_exception.h"
+#include "exceptions/capture/exports_win32.h"
 #include "exceptions/capture/hook_win32.h"
 #include "exceptions/capture/reporter_win32.h"
 #include "exceptions/capture/thread_block_win32.h"
 #include "exceptions/capture/thread_list_win32.h"
+#include "framework/thread_win32.h"
 
 namespace {
 
@@ -24,6 +27,22 @@ CreateThreadFn gCreateThread;
 ResumeThreadFn gResumeThread;
 ExitThreadFn gExitThread;
 
+bool IsFrameworkThreadStart(LPTHREAD_START_ROUTINE start) {
+  auto at = reinterpret_cast<uintptr_t>(start);
+  auto starter = reinterpret_cast<uintptr_t>(TThread::StartRoutine());
+  return at >= starter && at < starter + 64;
+}
+
+TThread::TExceptionHandler gPreviousThreadHandler;
+
+// The framework's one place for an exception that leaves a thread's Execute: on that thread,
+// inside the catch block. The thread then ends with exit code 1.
+void OnFrameworkThreadException(TThread& thread, Exception& e) {
+  if (GetCurrentThreadId() == thread.ThreadID())
+    ExceptionManager(&e, nullptr, rkGeneric, GetModuleHandleA(nullptr));
+  if (gPreviousThreadHandler) gPreviousThreadHandler(thread, e);
+}
+
 HANDLE WINAPI HookedCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stackSize,
                                  LPTHREAD_START_ROUTINE start, LPVOID parameter, DWORD flags,
                                  LPDWORD threadId) {
@@ -39,6 +58,9 @@ HANDLE WINAPI HookedCreateThread(LPSECURITY_ATTRIBUTES security, SIZE_T stackSiz
   r.ThreadHandle = h;
   r.PlainStart = reinterpret_cast<void*>(start);
   r.StartParameter = parameter;
+  // A framework thread: its start parameter is the TThread (its class is read once it runs,
+  // when the object is whole).
+  if (IsFrameworkThreadStart(start)) r.ThreadObject = parameter;
   r.OwnHandle = DuplicateWithAccess(h);
   threads->Add(r);
   if (threadId) *threadId = id;
@@ -77,7 +99,10 @@ void OnThreadAttach() {
   if (!threads) return;
   DWORD id = GetCurrentThreadId();
   void* stackTop = reinterpret_cast<void*>(CurrentStackTop());
-  bool known = threads->Update(id, [&](ThreadRecord& r) { r.StackTop = stackTop; });
+  bool known = threads->Update(id, [&](ThreadRecord& r) {
+    r.StackTop = stackTop;
+    if (r.ThreadObject) r.ThreadClass = &static_cast<TThread*>(r.ThreadObject)->ClassInfo();
+  });
   if (known) return;
   ThreadRecord r;
   r.ThreadId = id;
@@ -119,9 +144,13 @@ void InstallThreadHooks() {
   HookKernel32("CreateThread", reinterpret_cast<void*>(&HookedCreateThread), gCreateThread);
   HookKernel32("ResumeThread", reinterpret_cast<void*>(&HookedResumeThread), gResumeThread);
   HookKernel32("ExitThread", reinterpret_cast<void*>(&HookedExitThread), gExitThread);
+  gPreviousThreadHandler = TThread::SetExceptionHandler(&OnFrameworkThreadException);
 }
 
+void RestoreThreadExceptionHandler() { TThread::SetExceptionHandler(gPreviousThreadHandler); }
+
 void RemoveThreadHooks() {
+  RestoreThreadExceptionHandler();
   UnhookImports(reinterpret_cast<void*>(&HookedCreateThread));
   UnhookImports(reinterpret_cast<void*>(&HookedResumeThread));
   UnhookImports(reinterpret_cast<void*>(&HookedExitThread));

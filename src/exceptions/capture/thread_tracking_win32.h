@@ -17,8 +17,11 @@ void OnThreadDetach();
 // The main thread's record; mainHandle is owned by the reporter (closed at its end).
 void AddMainThreadRecord(void* mainHandle);
 
+// The import hooks, and the framework's handler for exceptions that leave a TThread's Execute.
 void InstallThreadHooks();
 void RemoveThreadHooks();
+// Gives the framework's thread-exception handler back, leaving the import hooks.
+void RestoreThreadExceptionHandler();
 
 // A framework thread object running on a thread: recorded with its object and class.
 void RecordThreadObject(uint32_t threadId, void* object, const TClassInfo* cls);

@@ -12,7 +12,7 @@
 #include <windows.h>
 
 #include "skin/data/bitmap_routines.h"
-#include "skin/data/gdi_owners_win32.h"
+#include "framework/gdi_owners_win32.h"
 
 inline TSkinRect ToSkinRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 

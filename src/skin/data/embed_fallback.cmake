@@ -1,7 +1,7 @@
 # Writes OUT: a C++ source with the fallback BMP files as byte arrays.
-# Inputs: SRC_DIR (folder with track.bmp and trackvert.bmp), OUT.
+# Inputs: SRC_DIR (folder with track.bmp, trackvert.bmp and menuglyphs.bmp), OUT.
 set(body "// Generated from resources/skin-fallback; do not edit.\n#include <cstddef>\n#include <cstdint>\n#include <string_view>\n\nnamespace {\n")
-foreach(pair "TRACK;track.bmp" "TRACKVERT;trackvert.bmp")
+foreach(pair "TRACK;track.bmp" "TRACKVERT;trackvert.bmp" "MENUGLYPHS;menuglyphs.bmp")
   list(GET pair 0 id)
   list(GET pair 1 file)
   file(READ ${SRC_DIR}/${file} hex HEX)
@@ -11,6 +11,7 @@ endforeach()
 string(APPEND body "}  // namespace\n\nconst uint8_t* FallbackBitmapBytes(std::string_view name, size_t* size) {\n")
 string(APPEND body "  if (name == \"TRACK\") { *size = sizeof kTRACK; return kTRACK; }\n")
 string(APPEND body "  if (name == \"TRACKVERT\") { *size = sizeof kTRACKVERT; return kTRACKVERT; }\n")
+string(APPEND body "  if (name == \"MENUGLYPHS\") { *size = sizeof kMENUGLYPHS; return kMENUGLYPHS; }\n")
 string(APPEND body "  *size = 0;\n  return nullptr;\n}\n")
 file(WRITE ${OUT}.tmp "${body}")
 configure_file(${OUT}.tmp ${OUT} COPYONLY)

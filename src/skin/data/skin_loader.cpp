@@ -10,20 +10,6 @@ namespace {
 // Frame counts that would leave a painter dividing by zero become 1.
 int32_t AtLeastOne(int32_t n) { return n < 1 ? 1 : n; }
 
-TSkinBitmap MirroredCopy24(const TSkinBitmap& src) {
-  TSkinBitmap out(src.Width(), src.Height(), pf24bit);
-  int bpp = src.BytesPerPixel();
-  for (int y = 0; y < src.Height(); ++y) {
-    const uint8_t* s = src.ScanLine(y);
-    uint8_t* d = out.ScanLine(y);
-    for (int x = 0; x < src.Width(); ++x) {
-      const uint8_t* p = s + size_t(src.Width() - 1 - x) * bpp;
-      d[3 * x] = p[0], d[3 * x + 1] = p[1], d[3 * x + 2] = p[2];
-    }
-  }
-  return out;
-}
-
 TSkinBitmap CopyPart(const TSkinBitmap& src, int x0, int width) {
   if (src.Empty() || width <= 0 || x0 < 0 || x0 + width > src.Width()) return TSkinBitmap();
   TSkinBitmap out(width, src.Height(), src.PixelFormat());
@@ -40,6 +26,7 @@ class TBuilder {
       : reader_(reader), ini_(ini), sys_(sys) {}
 
   std::unique_ptr<TSkinContent> Run();
+  std::unique_ptr<TSkinContent> RunEmpty();
 
  private:
   std::string Str(std::string_view s, std::string_view k) const { return ini_.ReadString(s, k, ""); }
@@ -311,6 +298,20 @@ std::unique_ptr<TDataSkinObject> TBuilder::TrackElement(const char* section, con
   return o;
 }
 
+std::unique_ptr<TSkinContent> TBuilder::RunEmpty() {
+  auto c = std::make_unique<TSkinContent>();
+  c->Left = Border("Left");
+  c->Right = Border("Right");
+  c->Top = Border("Top");
+  c->Bottom = Border("Bottom");
+  ReadSkinColours(*c);
+  buttonText_ = c->Colours.ButtonText;
+  c->Buttons = ReadButtons();
+  c->Title = ReadTitle();
+  c->TitleColor = c->Colours.ButtonFace;
+  return c;
+}
+
 std::unique_ptr<TSkinContent> TBuilder::Run() {
   auto c = std::make_unique<TSkinContent>();
   ini_.ReadSections(&c->Sections);
@@ -360,8 +361,9 @@ std::unique_ptr<TSkinContent> TBuilder::Run() {
   // The second key never names a picture: the second bitmap is the mirrored button.
   c->ComboButton = TwoPictureElement("ComboButton", "****");
   if (c->ComboButton) {
-    if (!c->ComboButton->Image.Empty()) c->ComboButton->SecondImage = MirroredCopy24(c->ComboButton->Image);
     c->ComboButton->Frame = 4;
+    if (!c->ComboButton->Image.Empty())
+      c->ComboButton->SecondImage = MirroredFrames24(c->ComboButton->Image, c->ComboButton->Frame);
   }
   c->SunkEdge = ImageElement<TDataSkinObject>("SunkEdge", true);
   fixed(c->SunkEdge, 4);
@@ -424,6 +426,12 @@ std::unique_ptr<TSkinContent> TSkinDataLoader::Build(const TSkinReader& reader, 
   return TBuilder(reader, ini, sysColor_).Run();
 }
 
+std::unique_ptr<TSkinContent> TSkinDataLoader::Empty() const {
+  TSkinReader reader;
+  TQuickIni ini;
+  return TBuilder(reader, ini, sysColor_).RunEmpty();
+}
+
 void TSkinDataLoader::LoadPicture(const TSkinReader& reader, std::string_view name, TSkinBitmap& dest) {
   dest = TSkinBitmap();
   std::string_view file = skin_text::ExtractFileName(name);
@@ -433,4 +441,23 @@ void TSkinDataLoader::LoadPicture(const TSkinReader& reader, std::string_view na
   int64_t n;
   const uint8_t* p = reader.EntryData(i, &n);
   if (n > 0) dest = LoadBitmapFromBytes(p, size_t(n));
+}
+
+TSkinBitmap MirroredFrames24(const TSkinBitmap& src, int count) {
+  TSkinBitmap out(src.Width(), src.Height(), pf24bit);
+  const int bpp = src.BytesPerPixel();
+  const int n = AtLeastOne(count);
+  const int fw = src.Width() / n;
+  for (int y = 0; y < src.Height(); ++y) {
+    const uint8_t* s = src.ScanLine(y);
+    uint8_t* d = out.ScanLine(y);
+    for (int x = 0; x < src.Width(); ++x) {
+      // Columns beyond the last whole frame stay where they are.
+      const int f = fw > 0 ? x / fw : n;
+      const int from = f < n ? f * fw + (fw - 1 - x % fw) : x;
+      const uint8_t* p = s + size_t(from) * bpp;
+      d[3 * x] = p[0], d[3 * x + 1] = p[1], d[3 * x + 2] = p[2];
+    }
+  }
+  return out;
 }

@@ -18,7 +18,6 @@
 #include "skin/data/skin_reader.h"
 #include "skin/data/system_colors.h"
 
-
 // Skin-wide colours of the "Colours" section.
 struct TSkinColours {
   uint32_t WindowText = 0, ButtonFace = 0, Scrollbar = 0, HilightText = 0, Hilight = 0, Menubar = 0, Menu = 0,
@@ -27,7 +26,8 @@ struct TSkinColours {
 };
 
 // Everything one skin defines. The borders, "Buttons" and "Title" always exist; every other
-// element is null when the skin does not define it.
+// element is null when the skin does not define it, except the derived "ComboxArrow" and
+// "Toolbar", which every built skin has (see skin_derived.h).
 struct TSkinContent {
   std::vector<std::string> Sections;
   std::string SkinName;
@@ -61,6 +61,11 @@ struct TSkinContent {
       TrackbarThumbRight, TrackbarThumbUp, TrackbarThumbDown;
   std::unique_ptr<TDataSkinBorder> UpDownHorz, UpDownVert;
   std::unique_ptr<TDataSkinObject> Track, TrackVert;
+
+  // Derived by the skin data component once the definition has been read.
+  std::unique_ptr<TDataSkinObject> ComboxArrow;
+  std::unique_ptr<TDataSkinObject> Toolbar;
+  uint32_t TitleColor = 0;  // a pixel of the caption band, for painters that match it
 };
 
 class TSkinDataLoader {
@@ -76,6 +81,9 @@ class TSkinDataLoader {
   // that is not a bitmap.
   std::unique_ptr<TSkinContent> Load(TStream& packed) const;
   std::unique_ptr<TSkinContent> Load(const uint8_t* data, size_t size) const;
+  // A content with no skin: the borders, "Buttons" and "Title" with their defaults, the
+  // system's colours, and the face colour as title colour.
+  std::unique_ptr<TSkinContent> Empty() const;
   // Builds from an archive already read and its parsed definition.
   std::unique_ptr<TSkinContent> Build(const TSkinReader& reader, const TQuickIni& ini) const;
 
@@ -87,5 +95,9 @@ class TSkinDataLoader {
   TSysColorFn sysColor_;
 };
 
-// The program's own fallback pictures ("TRACK", "TRACKVERT"): BMP file bytes, or null.
+// A 24-bit copy with each of the `count` side-by-side frames mirrored left to right in its
+// own place, so the frames keep their order.
+TSkinBitmap MirroredFrames24(const TSkinBitmap& src, int count);
+
+// The program's own fallback pictures ("TRACK", "TRACKVERT", "MENUGLYPHS"): BMP file bytes, or null.
 const uint8_t* FallbackBitmapBytes(std::string_view name, size_t* size);

@@ -81,8 +81,8 @@ bool TSkinReader::LoadArchive(TStream& in) {
       throw ESkinArchiveError("Skin archive: the entry size table is truncated");
     sizes[j] = Le32(sizeBytes);
     if (sizes[j] < 0)
-      throw ESkinArchiveError(
-          Format("Skin archive: entry \"%s\" has a negative size", names[size_t(j)].c_str()));
+      throw ESkinArchiveError(Format("Skin archive: entry \"%s\" has a negative size",
+                                     skin_text::Printable(names[size_t(j)]).c_str()));
     offsets[size_t(j) + 1] = offsets[size_t(j)] + sizes[j];
   }
   int64_t dataSize = in.Size() - in.Position();

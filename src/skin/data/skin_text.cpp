@@ -49,4 +49,28 @@ bool StartsWith(std::string_view s, std::string_view prefix) {
   return s.size() >= prefix.size() && s.compare(0, prefix.size(), prefix) == 0;
 }
 
+std::string Printable(std::string_view name, size_t maxBytes) {
+  std::string out;
+  size_t i = 0;
+  for (; i < name.size() && i < maxBytes; ++i) {
+    unsigned char c = static_cast<unsigned char>(name[i]);
+    if (IsGbkLead(c) && i + 1 < name.size()) {
+      if (i + 1 >= maxBytes) break;  // never half a character
+      out += name.substr(i, 2);
+      ++i;
+    } else if (c == 0) {
+      out += "\\0";
+    } else if (c < 32 || c == 127) {
+      static const char kHex[] = "0123456789ABCDEF";
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += char(c);
+    }
+  }
+  if (i < name.size()) out += "... (" + std::to_string(name.size()) + " bytes)";
+  return out;
+}
+
 }  // namespace skin_text

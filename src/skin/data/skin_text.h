@@ -18,5 +18,8 @@ std::string_view Trim(std::string_view s);
 // The part after the last '\' or '/' that is not a trail byte.
 std::string_view ExtractFileName(std::string_view path);
 bool StartsWith(std::string_view s, std::string_view prefix);
+// A name as messages show it: a NUL byte as \0, other control bytes as \xNN, and a name
+// longer than maxBytes cut there, marked with its full length.
+std::string Printable(std::string_view name, size_t maxBytes = 160);
 
 }  // namespace skin_text

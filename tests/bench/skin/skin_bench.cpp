@@ -1,11 +1,13 @@
 // Skin loading costs: LZHUF unpacking of a ~400 KB skin (beside memcpy of the same bytes),
-// and parsing a ~7.6 KB definition into every skin object.
+// parsing a ~7.6 KB definition into every skin object, and a SkinStream to a built skin.
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "framework/streams.h"
 #include "skin/data/lzh.h"
+#include "skin/data/skin_data.h"
 #include "skin/data/skin_loader.h"
 #include "skin_archive_writer.h"
 
@@ -92,5 +94,24 @@ void BM_LoadWholeSampleSkin(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_LoadWholeSampleSkin)->Unit(benchmark::kMicrosecond);
+
+// What reading a window's layout costs for its skin: the SkinStream bytes to a built skin
+// (unpack, definition, objects and derived pictures). The folder is the program's own skin
+// when NV_SKIN_DIR names it, else the sample skin.
+void BM_SkinStreamToBuiltSkin(benchmark::State& state) {
+  const char* dir = std::getenv("NV_SKIN_DIR");
+  auto packed = PackSkin(ReadSkinFolder(dir ? dir : kSource + "/tests/data/skins/sample"));
+  std::vector<uint8_t> stream;
+  for (int i = 0; i < 4; ++i) stream.push_back(uint8_t(packed.size() >> (8 * i)));
+  stream.insert(stream.end(), packed.begin(), packed.end());
+  for (auto _ : state) {
+    TSkinData data(nullptr);
+    data.SetSkinStream(stream);
+    if (!data.SkinLoaded()) state.SkipWithError("skin not loaded");
+    benchmark::DoNotOptimize(data.Content().Toolbar.get());
+  }
+  state.SetLabel(std::to_string(stream.size()) + " byte SkinStream");
+}
+BENCHMARK(BM_SkinStreamToBuiltSkin)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Skin definition parsing and every element reader, against a small archive whose bitmaps
+// Skin definition parsing, every element reader and the derived pictures, against a small archive whose bitmaps
 // the definition may name (a.bmp .. e.bmp of various sizes, and a broken one, bad.bmp).
 #include <cstdint>
 #include <cstring>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/exception.h"
+#include "skin/data/skin_derived.h"
 #include "skin/data/skin_loader.h"
 
 namespace {
@@ -67,6 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto content = loader.Build(Archive(), ini);
     if (!content || !content->Left || !content->Buttons || !content->Title || !content->Track)
       __builtin_trap();
+    // The skin data's derived pictures, with scroll-arrow widths from tiny to huge.
+    BuildDerivedObjects(*content, int(size % 64) - 4);
+    if (!content->ComboxArrow || !content->Toolbar) __builtin_trap();
   } catch (const EInvalidGraphic&) {
     // bad.bmp named by the definition: reported, not a crash
   }

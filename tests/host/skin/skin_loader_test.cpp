@@ -131,7 +131,8 @@ TEST(SkinLoader, SampleSkinButtonsAndElements) {
             (std::vector<int>{4, 4, 2, 4}));
   const TDataSkinBorder& combo = *c->ComboButton;
   ASSERT_EQ(combo.SecondImage.Width(), combo.Image.Width());
-  EXPECT_EQ(combo.SecondImage.Pixel(0, 3), combo.Image.Pixel(combo.Image.Width() - 1, 3));
+  // Mirrored frame by frame: the first frame's left column is its own right column.
+  EXPECT_EQ(combo.SecondImage.Pixel(0, 3), combo.Image.Pixel(combo.Image.Width() / 4 - 1, 3));
   EXPECT_EQ(combo.SecondImage.PixelFormat(), pf24bit);
   EXPECT_EQ(c->Headerbar->Frame, 5);  // no Frame key
   EXPECT_EQ(c->MenuBackground->Image.PixelFormat(), pf32bit);

@@ -19,7 +19,10 @@
 #include "exceptions/capture/reporter_win32.h"
 #include "exceptions/capture/thread_block_win32.h"
 #include "exceptions/capture/thread_list_win32.h"
+#include "framework/application_win32.h"
 #include "framework/exception.h"
+#include "framework/guard.h"
+#include "framework/thread_win32.h"
 
 extern "C" void __wrap___cxa_throw(void*, std::type_info*, void (*)(void*));
 
@@ -346,6 +349,67 @@ TEST(ExceptionManager, RecordsWhatArrivesWithTheThrowsAddressAndAnswersDefaultHa
   EXPECT_TRUE(r.mainThread);
   ASSERT_TRUE(ParseCaptureRecord(gRecords[1], r));
   EXPECT_EQ(r.className, "EInvalidOperation") << "no object given: the thread's last one";
+}
+
+class TListedThread : public TThread {
+  NV_CLASS(TListedThread)
+ public:
+  ThreadRecord seen;
+  bool listed = false;
+  bool fail = false;
+
+ protected:
+  void Execute() override {
+    listed = ReporterThreads()->Find(GetCurrentThreadId(), seen);
+    if (fail) ThrowHere("framework thread");
+  }
+};
+NV_DEFINE_CLASS(TListedThread, TThread)
+
+TEST(ThreadTracking, FrameworkThreadsAreRecordedWithObjectAndClassAndTheirFailuresReported) {
+  gRecords.clear();
+  SetCaptureRecordObserver(&Collect);
+  TListedThread t;
+  t.fail = true;
+  t.Start();
+  DWORD code = t.WaitFor();
+  SetCaptureRecordObserver(nullptr);
+  ASSERT_TRUE(t.listed);
+  EXPECT_EQ(t.seen.ThreadObject, static_cast<void*>(&t));
+  EXPECT_EQ(t.seen.ThreadClass, &TListedThread::StaticClass());
+  EXPECT_TRUE(IsFrameworkThread(t.seen));
+  EXPECT_EQ(code, 1u);
+  ASSERT_EQ(gRecords.size(), 1u);
+  TCaptureRecord r;
+  ASSERT_TRUE(ParseCaptureRecord(gRecords[0], r));
+  EXPECT_EQ(r.className, "EInvalidOperation");
+  EXPECT_EQ(r.threadId, t.ThreadID());
+  EXPECT_EQ(r.raiserKind, 0);
+  EXPECT_FALSE(r.mainThread);
+}
+
+TEST(ExceptionManager, AForeignCppExceptionArrivesAsItsOwnClassThroughTheFrameworksGuard) {
+  TApplication app(nullptr);
+  app.OnException = [](Exception*) {};  // no message box
+  gRecords.clear();
+  SetCaptureRecordObserver(&Collect);
+  uintptr_t throwSite = 0;
+  Guard([&] {
+    std::vector<int> v(1);
+    try {
+      (void)v.at(3);
+    } catch (...) {
+      throwSite = StateOf(GetCurrentThreadId()).Last.address - 5;
+      throw;
+    }
+  });
+  SetCaptureRecordObserver(nullptr);
+  ASSERT_EQ(gRecords.size(), 1u);
+  TCaptureRecord r;
+  ASSERT_TRUE(ParseCaptureRecord(gRecords[0], r));
+  EXPECT_EQ(r.className, "std::out_of_range");
+  EXPECT_EQ(r.address, throwSite) << "where the runtime library threw it, not where it was handed on";
+  EXPECT_NE(r.message.find("vector"), std::string::npos) << r.message;
 }
 
 template <class F>

@@ -311,6 +311,7 @@ void ThreadScenario(const std::string& scenario, const std::string& cls) {
   EXPECT_FALSE(WinedbgRunning());
 }
 
+TEST(CrashScenarios, FrameworkThreadThrow) { ThreadScenario("thread-throw", "EInvalidOperation"); }
 TEST(CrashScenarios, CreateThreadThrow) { ThreadScenario("createthread-throw", "EInvalidOperation"); }
 TEST(CrashScenarios, StdThreadThrow) { ThreadScenario("stdthread-throw", "std::runtime_error"); }
 

@@ -1,0 +1,57 @@
+#include "framework/util_window_win32.h"
+
+#include <atomic>
+
+#include "framework/guard.h"
+#include "framework/handle_owners_win32.h"
+
+namespace {
+// Dynamic initialisation runs on the thread that starts the program.
+DWORD gMainThreadId = GetCurrentThreadId();
+std::atomic<HWND> gMainUtilWindow{nullptr};
+std::atomic<TUtilHandler> gTimerHandler{nullptr};
+std::atomic<TUtilHandler> gSyncHandler{nullptr};
+const char kClassName[] = "TUtilWindow";
+
+LRESULT CALLBACK UtilProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  TUtilHandler handler = nullptr;
+  if (msg == kUtilTimerMessage) handler = gTimerHandler.load();
+  if (msg == kUtilSyncMessage) handler = gSyncHandler.load();
+  if (handler) {
+    Guard([&] { handler(wParam, lParam); });
+    return 0;
+  }
+  if (msg == WM_NCDESTROY && wnd == gMainUtilWindow.load()) gMainUtilWindow.store(nullptr);
+  return DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
+// The window lives until its thread ends.
+thread_local TOwnedWindow tWindow;
+}  // namespace
+
+DWORD MainThreadID() { return gMainThreadId; }
+bool IsMainThread() { return GetCurrentThreadId() == gMainThreadId; }
+
+HWND UtilWindow() {
+  if (tWindow && IsWindow(tWindow.Get())) return tWindow.Get();
+  static const ATOM atom = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = UtilProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClassName;
+    return RegisterClassA(&wc);
+  }();
+  if (!atom) return nullptr;
+  tWindow.Release();  // destroyed already, by the system or by hand
+  tWindow.Reset(CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleA(nullptr), nullptr));
+  if (tWindow && IsMainThread()) gMainUtilWindow.store(tWindow.Get());
+  return tWindow.Get();
+}
+
+HWND MainUtilWindow() { return gMainUtilWindow.load(); }
+
+void SetUtilHandler(UINT message, TUtilHandler handler) {
+  if (message == kUtilTimerMessage) gTimerHandler.store(handler);
+  if (message == kUtilSyncMessage) gSyncHandler.store(handler);
+}
