@@ -14,6 +14,10 @@ void SetReporterShuttingDown(bool on);
 bool ReporterStartingUp();
 bool ReporterShuttingDown();
 
+// Starts Windows Sockets 1.1 once, for the senders (the socket unit's initialisation leaves it
+// to them); true when it runs. Thread-safe.
+bool StartReporterSockets();
+
 // The character set of the locale's ANSI code page, for the report's rich-text font.
 uint8_t ReporterCharset();
 

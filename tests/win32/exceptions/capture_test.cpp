@@ -441,6 +441,52 @@ TEST(Exports, ThreadEntriesChangeThisModulesList) {
   t.join();
 }
 
+TEST(Exports, RaiseEntriesRecordAnotherModulesExceptions) {
+  auto generalRaise = Export<void(__stdcall*)(uint32_t, uint32_t, uint32_t, void*, const uintptr_t*)>(
+      "QuillonLog_CallGeneralRaise");
+  auto exceptObject =
+      Export<void*(__stdcall*)(const void*, const void*, uint8_t)>("QuillonLog_CallExceptObject");
+  ASSERT_TRUE(generalRaise && exceptObject);
+  EInvalidOperation raised("raised elsewhere");
+  uintptr_t args[7] = {0x00401005,
+                       reinterpret_cast<uintptr_t>(&raised),
+                       reinterpret_cast<uintptr_t>(&typeid(EInvalidOperation)),
+                       1,
+                       2,
+                       3,
+                       4};
+  int frame;
+  generalRaise(kLanguageRaiseCode, 1, 7, &frame, args);
+  CaptureState s = StateOf(GetCurrentThreadId());
+  EXPECT_EQ(s.Last.object, static_cast<void*>(&raised));
+  EXPECT_EQ(s.Last.address, 0x00401005u);
+  EXPECT_EQ(s.Context.Eip, 0x00401000u);
+  EXPECT_EQ(s.Context.Ebx, 1u);
+  EXPECT_EQ(s.Context.Ebp, 4u);
+  EXPECT_EQ(s.RaiseStackPointer, reinterpret_cast<uintptr_t>(&frame));
+  generalRaise(0xC0000005, 0, 7, &frame, args);  // not a language exception: ignored
+  EXPECT_EQ(StateOf(GetCurrentThreadId()).Last.object, static_cast<void*>(&raised));
+
+  EXCEPTION_RECORD rec{};
+  rec.ExceptionCode = EXCEPTION_ACCESS_VIOLATION;
+  rec.ExceptionAddress = reinterpret_cast<void*>(&ReadNull);
+  rec.NumberParameters = 2;
+  rec.ExceptionInformation[0] = 1;
+  rec.ExceptionInformation[1] = 0x20;
+  CONTEXT ctx{};
+  ctx.ContextFlags = CONTEXT_FULL;
+  ctx.Eip = reinterpret_cast<DWORD>(&ReadNull);
+  ctx.Esp = 0x12345678;
+  auto* object = static_cast<Exception*>(exceptObject(&rec, &ctx, 1));
+  ASSERT_TRUE(object);
+  EXPECT_EQ(object->ClassName(), "EAccessViolation");
+  EXPECT_NE(object->Message().find("Write of address 00000020"), std::string::npos) << object->Message();
+  s = StateOf(GetCurrentThreadId());
+  EXPECT_EQ(s.Last.object, static_cast<void*>(static_cast<TObject*>(object)));
+  EXPECT_EQ(s.Context.Esp, 0x12345678u);
+  delete object;
+}
+
 TEST(Exports, EventBridgesInstallTheRecordForTheHandlersAndPutOursBack) {
   auto notify =
       Export<void(__stdcall*)(const TExceptNotifyParams*, uint8_t*)>("QuillonLog_ExceptionNotifyEvent");
