@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/main_form.h"
+#include "exceptions/capture/startup.h"
 #include "framework/application_win32.h"
 #include "framework/guard.h"
 #include "skin/data/skin_manager_link.h"
@@ -25,6 +26,9 @@ int Run() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // The reporter knows from here that the program has started, and at the end that it is
+  // shutting down.
+  TQuillonProgramScope reporterScope;
   const int rc = Run();
   // The forms are gone; the skin manager lets go of its hook and what is left skinned.
   FreeSkinManager();

@@ -1,0 +1,357 @@
+// The reporter's crash scenarios: crashdemo started as its own process for each, with a time
+// limit, its capture records read back and its addresses looked up in its line table.
+// windows.h first: tlhelp32.h needs its types.
+// clang-format off
+#include <windows.h>
+#include <tlhelp32.h>
+// clang-format on
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <optional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "e2e/driver/driver.h"
+#include "exceptions/capture/capture_record.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string Crashdemo() { return nvdrv::WinPath(NV_BINARY_DIR "/tools/crashdemo/crashdemo.exe"); }
+
+std::vector<std::string> ReadLines(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool WinedbgRunning() {
+  HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snap == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32 e{};
+  e.dwSize = sizeof e;
+  bool found = false;
+  for (BOOL ok = Process32First(snap, &e); ok; ok = Process32Next(snap, &e))
+    if (lstrcmpiA(e.szExeFile, "winedbg.exe") == 0) found = true;
+  CloseHandle(snap);
+  return found;
+}
+
+// One run of crashdemo with its record file.
+class TScenario {
+ public:
+  explicit TScenario(const std::string& args) {
+    char dir[MAX_PATH];
+    GetTempPathA(sizeof dir, dir);
+    char file[MAX_PATH];
+    GetTempFileNameA(dir, "nvc", 0, file);
+    record_ = file;
+    DeleteFileA(record_.c_str());
+    std::string cmd = "\"" + Crashdemo() + "\" --record \"" + record_ + "\" " + args;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    started_ = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_);
+  }
+  ~TScenario() {
+    if (pi_.hProcess) {
+      if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
+      CloseHandle(pi_.hProcess);
+      CloseHandle(pi_.hThread);
+    }
+    DeleteFileA(record_.c_str());
+  }
+  bool Started() const { return started_; }
+  DWORD Pid() const { return pi_.dwProcessId; }
+  std::optional<DWORD> WaitExit(std::chrono::milliseconds limit) {
+    if (WaitForSingleObject(pi_.hProcess, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0)
+      return std::nullopt;
+    DWORD code = 0;
+    GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+  }
+  std::vector<TCaptureRecord> Captures() const {
+    std::vector<TCaptureRecord> out;
+    for (const std::string& line : ReadLines(record_)) {
+      TCaptureRecord r;
+      if (ParseCaptureRecord(line, r)) out.push_back(r);
+    }
+    return out;
+  }
+  // The value of key in crashdemo's own "worker" line.
+  std::string Worker(const std::string& key) const {
+    for (const std::string& line : ReadLines(record_)) {
+      if (line.rfind("crashdemo\tworker", 0) != 0) continue;
+      std::smatch m;
+      if (std::regex_search(line, m, std::regex("\t" + key + "=([^\t]*)"))) return m[1];
+    }
+    return "";
+  }
+  bool WaitForCaptures(size_t n, std::chrono::milliseconds limit = 10s) {
+    return nvdrv::WaitUntil([&] { return Captures().size() >= n; }, limit);
+  }
+
+ private:
+  std::string record_;
+  PROCESS_INFORMATION pi_{};
+  bool started_ = false;
+};
+
+// crashdemo's line table, as addr2line reads it.
+class TLineTable {
+ public:
+  TLineTable() {
+    std::ifstream headers(NV_BINARY_DIR "/tools/crashdemo/crashdemo.headers");
+    std::string line;
+    std::regex base("^ImageBase\\s+([0-9a-fA-F]+)");
+    while (std::getline(headers, line)) {
+      std::smatch m;
+      if (std::regex_search(line, m, base)) imageBase_ = std::stoul(m[1], nullptr, 16);
+    }
+    std::ifstream lines(NV_BINARY_DIR "/tools/crashdemo/crashdemo.lines");
+    std::regex row("^(\\S+)\\s+(\\d+)\\s+0x([0-9a-f]+)");
+    while (std::getline(lines, line)) {
+      std::smatch m;
+      if (std::regex_search(line, m, row))
+        rows_.push_back({std::stoul(m[3], nullptr, 16), m[1], std::stoi(m[2])});
+    }
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [](const Row& a, const Row& b) { return a.address < b.address; });
+  }
+  // "crashdemo.cpp:123" for a module offset.
+  std::string Where(unsigned rva) const {
+    unsigned long vma = imageBase_ + rva;
+    auto it = std::upper_bound(rows_.begin(), rows_.end(), vma,
+                               [](unsigned long v, const Row& r) { return v < r.address; });
+    if (it == rows_.begin()) return "?";
+    --it;
+    return it->file + ":" + std::to_string(it->line);
+  }
+
+ private:
+  struct Row {
+    unsigned long address;
+    std::string file;
+    int line;
+  };
+  unsigned long imageBase_ = 0x400000;
+  std::vector<Row> rows_;
+};
+
+const TLineTable& Lines() {
+  static TLineTable table;
+  return table;
+}
+
+// The line of crashdemo.cpp that carries a marker comment.
+int MarkerLine(const std::string& marker) {
+  std::ifstream in(NV_SOURCE_DIR "/tools/crashdemo/crashdemo.cpp");
+  std::string line;
+  for (int n = 1; std::getline(in, line); ++n)
+    if (line.find("// " + marker) != std::string::npos) return n;
+  return -1;
+}
+
+// The recorded address lies on the marked line, give or take one (the line table may give
+// the call's argument set-up the line before).
+void ExpectAtMarker(const TCaptureRecord& r, const std::string& marker) {
+  std::string where = Lines().Where(r.rva);
+  int expected = MarkerLine(marker);
+  ASSERT_GT(expected, 0) << marker;
+  std::smatch m;
+  ASSERT_TRUE(std::regex_match(where, m, std::regex("(.*):(\\d+)"))) << where;
+  EXPECT_NE(m[1].str().find("crashdemo.cpp"), std::string::npos) << where;
+  EXPECT_NEAR(std::stoi(m[2]), expected, 1) << where << " for " << marker;
+}
+
+HWND CrashButton(DWORD pid) {
+  HWND form = nvdrv::WaitForWindow(pid, "TCrashForm", "crashdemo");
+  if (!form) return nullptr;
+  return nvdrv::FindChild(form, "TButton", "Crash");
+}
+
+bool Answers(HWND w) {
+  DWORD_PTR r = 0;
+  return SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, &r) != 0;
+}
+
+void CloseAndExpectZero(TScenario& s, HWND button) {
+  PostMessageA(GetAncestor(button, GA_ROOT), WM_CLOSE, 0, 0);
+  std::optional<DWORD> code = s.WaitExit(15s);
+  ASSERT_TRUE(code.has_value()) << "crashdemo did not end";
+  EXPECT_EQ(*code, 0u);
+}
+
+// Clicks twice; each click records one exception at the marked line and the window goes on
+// answering.
+void ClickScenario(const std::string& scenario, const std::string& cls, const std::string& marker) {
+  TScenario s("--quiet " + scenario);
+  ASSERT_TRUE(s.Started());
+  HWND button = CrashButton(s.Pid());
+  ASSERT_TRUE(button) << "no window";
+  for (size_t click = 1; click <= 2; ++click) {
+    nvdrv::Click(button);
+    ASSERT_TRUE(s.WaitForCaptures(click)) << "click " << click << " recorded nothing";
+    EXPECT_TRUE(Answers(button));
+  }
+  std::vector<TCaptureRecord> c = s.Captures();
+  ASSERT_EQ(c.size(), 2u);
+  for (const TCaptureRecord& r : c) {
+    EXPECT_EQ(r.className, cls);
+    EXPECT_EQ(r.raiserKind, 1) << "reached through the application's handler";
+    EXPECT_TRUE(r.mainThread);
+    EXPECT_GT(r.snapshotSize, 0u);
+    if (!marker.empty()) ExpectAtMarker(r, marker);
+  }
+  CloseAndExpectZero(s, button);
+  EXPECT_FALSE(WinedbgRunning());
+}
+
+TEST(CrashScenarios, UncaughtThrowEndsTheProcessWithOneRecordAtTheThrow) {
+  TScenario s("uncaught");
+  ASSERT_TRUE(s.Started());
+  std::optional<DWORD> code = s.WaitExit(20s);
+  ASSERT_TRUE(code.has_value()) << "crashdemo did not end";
+  EXPECT_EQ(*code, 1u);
+  std::vector<TCaptureRecord> c = s.Captures();
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].className, "EInvalidOperation");
+  EXPECT_TRUE(c[0].mainThread);
+  EXPECT_EQ(c[0].raiserKind, 0);
+  EXPECT_EQ(c[0].eip, c[0].address) << "the rebuilt context points at the call";
+  ExpectAtMarker(c[0], "crashdemo-uncaught");
+  EXPECT_FALSE(WinedbgRunning());
+}
+
+TEST(CrashScenarios, ThrowInClick) {
+  ClickScenario("throw-in-click", "EInvalidOperation", "crashdemo-throw");
+}
+
+TEST(CrashScenarios, AccessViolationInClickBecomesAnExceptionAtTheFaultingInstruction) {
+  ClickScenario("av-in-click", "EAccessViolation", "crashdemo-av");
+}
+
+TEST(CrashScenarios, DivisionByZero) { ClickScenario("div0", "EDivByZero", "crashdemo-div0"); }
+
+TEST(CrashScenarios, VectorAtArrivesAsItsOwnClass) { ClickScenario("vector-at", "std::out_of_range", ""); }
+
+TEST(CrashScenarios, AccessViolationMessageNamesAddressKindAndTarget) {
+  TScenario s("--quiet av-in-click");
+  ASSERT_TRUE(s.Started());
+  HWND button = CrashButton(s.Pid());
+  ASSERT_TRUE(button);
+  nvdrv::Click(button);
+  ASSERT_TRUE(s.WaitForCaptures(1));
+  TCaptureRecord r = s.Captures()[0];
+  EXPECT_EQ(r.eip, r.address) << "the system's context of the fault";
+  char expected[64];
+  wsprintfA(expected, "Access violation at address %08X", r.address);
+  EXPECT_NE(r.message.find(expected), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("Read of address 00000000"), std::string::npos) << r.message;
+  EXPECT_NE(r.message.find("crashdemo.exe"), std::string::npos) << r.message;
+  CloseAndExpectZero(s, button);
+}
+
+TEST(CrashScenarios, DefaultHandlingShowsTheFrameworkMessageOnce) {
+  TScenario s("throw-in-click");
+  ASSERT_TRUE(s.Started());
+  HWND button = CrashButton(s.Pid());
+  ASSERT_TRUE(button);
+  nvdrv::Click(button);
+  std::optional<nvdrv::TMessageBox> box = nvdrv::WaitForMessageBox(s.Pid());
+  ASSERT_TRUE(box.has_value()) << "the application's handler showed nothing";
+  EXPECT_NE(box->text.find("the button's handler failed"), std::string::npos) << box->text;
+  EXPECT_TRUE(nvdrv::DismissMessageBox(*box));
+  EXPECT_EQ(s.Captures().size(), 1u) << "handler and display routine ask the reporter once between them";
+  CloseAndExpectZero(s, button);
+}
+
+TEST(CrashScenarios, NestedExceptionDuringAReportGetsNoSecondRecord) {
+  TScenario s("--quiet nested");
+  ASSERT_TRUE(s.Started());
+  HWND button = CrashButton(s.Pid());
+  ASSERT_TRUE(button);
+  nvdrv::Click(button);
+  ASSERT_TRUE(s.WaitForCaptures(1));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_TRUE(Answers(button));
+  nvdrv::Click(button);
+  ASSERT_TRUE(s.WaitForCaptures(2));
+  std::this_thread::sleep_for(300ms);
+  std::vector<TCaptureRecord> c = s.Captures();
+  ASSERT_EQ(c.size(), 2u) << "one per click: the handler's own failure is not reported";
+  EXPECT_EQ(c[0].className, "EInvalidOperation");
+  EXPECT_EQ(c[1].className, "EInvalidOperation");
+  CloseAndExpectZero(s, button);
+}
+
+void ThreadScenario(const std::string& scenario, const std::string& cls) {
+  TScenario s(scenario);
+  ASSERT_TRUE(s.Started());
+  std::optional<DWORD> code = s.WaitExit(20s);
+  ASSERT_TRUE(code.has_value()) << "crashdemo did not end";
+  EXPECT_EQ(*code, 0u) << "the process goes on when a worker fails";
+  std::vector<TCaptureRecord> c = s.Captures();
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].className, cls);
+  EXPECT_FALSE(c[0].mainThread);
+  EXPECT_EQ(c[0].threadId, std::stoul(s.Worker("thread"), nullptr, 16)) << "the worker's thread";
+  EXPECT_EQ(s.Worker("exit"), "1") << "the worker ends with exit code 1";
+  EXPECT_FALSE(WinedbgRunning());
+}
+
+TEST(CrashScenarios, FrameworkThreadThrow) { ThreadScenario("thread-throw", "EInvalidOperation"); }
+TEST(CrashScenarios, CreateThreadThrow) { ThreadScenario("createthread-throw", "EInvalidOperation"); }
+TEST(CrashScenarios, StdThreadThrow) { ThreadScenario("stdthread-throw", "std::runtime_error"); }
+
+TEST(CrashScenarios, StackOverflowIsRecordedOnceAndEndsTheProcessQuickly) {
+  TScenario s("recurse");
+  ASSERT_TRUE(s.Started());
+  std::optional<DWORD> code = s.WaitExit(10s);
+  ASSERT_TRUE(code.has_value()) << "crashdemo did not end within 10 s";
+  EXPECT_EQ(*code, 1u);
+  std::vector<TCaptureRecord> c = s.Captures();
+  ASSERT_EQ(c.size(), 1u);
+  EXPECT_EQ(c[0].className, "EStackOverflow");
+  EXPECT_TRUE(c[0].mainThread) << "reported as the overflowing thread's, not the watcher's";
+  EXPECT_EQ(c[0].snapshotSize, 102400u) << "only the innermost 100 KB";
+  ExpectAtMarker(c[0], "crashdemo-recurse");
+  EXPECT_FALSE(WinedbgRunning());
+}
+
+TEST(CrashScenarios, HangKeepsTheWindowBusyForItsSeconds) {
+  TScenario s("hang 3");
+  ASSERT_TRUE(s.Started());
+  // Found without asking the window anything: a hung window would not answer.
+  HWND form = nullptr;
+  nvdrv::WaitUntil([&] {
+    std::vector<HWND> w = nvdrv::TopWindows(s.Pid(), "TCrashForm");
+    form = w.empty() ? nullptr : w[0];
+    return form != nullptr;
+  });
+  ASSERT_TRUE(form);
+  auto busy = [&] {
+    DWORD_PTR r = 0;
+    return SendMessageTimeoutA(form, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 200, &r) == 0;
+  };
+  EXPECT_TRUE(nvdrv::WaitUntil(busy, 5s)) << "never stopped answering";
+  EXPECT_TRUE(nvdrv::WaitUntil([&] { return Answers(form); }, 10s));
+  PostMessageA(form, WM_CLOSE, 0, 0);
+  std::optional<DWORD> code = s.WaitExit(15s);
+  ASSERT_TRUE(code.has_value());
+  EXPECT_EQ(*code, 0u);
+  EXPECT_TRUE(s.Captures().empty());
+}
+
+}  // namespace
