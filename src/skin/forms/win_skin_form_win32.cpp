@@ -4,6 +4,7 @@
 
 #include "framework/forms_win32.h"
 #include "framework/timer_win32.h"
+#include "skin/controls/attach_controls_win32.h"
 #include "skin/data/skin_data.h"
 #include "skin/data/skin_data_win32.h"
 #include "skin/forms/skin_manage_win32.h"
@@ -226,6 +227,7 @@ void TWinSkinForm::FinishAttachment() {
       Refit();
     }
   }
+  AttachSkinControls(this, SkinData, Handle, Control);
   SendMessageA(Handle, XM_SKINNED, 0, kEngineMark);
   if (SkinData && SkinData->OnAfterSkinForm) {
     TObject* sender = Control ? static_cast<TObject*>(Control) : this;
@@ -251,6 +253,7 @@ void TWinSkinForm::Reapply() {
   if (Control && FrameEnabled && SkinData)
     Control->SetColor(TColor(SkinData->Content().Colours.ButtonFace & 0xFFFFFF));
   ComputeMetrics();
+  ReapplySkinControls(this);
   SendMessageA(Handle, XM_SKINNED, 0, kEngineMark);
   if (SkinData && SkinData->OnAfterSkinForm) {
     TObject* sender = Control ? static_cast<TObject*>(Control) : this;
@@ -268,6 +271,7 @@ void TWinSkinForm::RestoreCaptionStyle() {
 void TWinSkinForm::Detach() {
   if (detached_) return;
   detached_ = true;
+  DetachSkinControls(this);
   const bool destroying = AttachState == asDestroying || AttachState == asDestroyed || !IsWindow(Handle) ||
                           (Control && Control->IsDestroying());
   if (HoverTimer) HoverTimer->SetEnabled(false);
@@ -304,6 +308,7 @@ void TWinSkinForm::DetachOnDestroy() {
   // once the message has passed, and a form's chain outlives its window; only what is ours
   // goes here.
   if (HoverTimer) HoverTimer->SetEnabled(false);
+  DetachSkinControls(this);
   Region.Reset();
   RegionSet = false;
   colorSaved_ = false;
@@ -360,6 +365,7 @@ void TWinSkinForm::FrameWndProc(TMessage& m, const TMessageNext& next) {
       if (IsRaw()) SetBkMode(reinterpret_cast<HDC>(m.WParam), TRANSPARENT);
       return;
     case XM_INITFRAME: FinishAttachment(); return;
+    case XM_RECREATED: SkinControlRecreated(this, reinterpret_cast<HWND>(m.WParam)); return;
     case XM_ISSKINNED: m.Result = 1; return;
     case XM_QUERYENGINE:
       if (Control && FrameEnabled) {
