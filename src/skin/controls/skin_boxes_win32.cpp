@@ -1,3 +1,5 @@
+#include <windows.h>
+// (commctrl.h needs windows.h first)
 #include <commctrl.h>
 
 #include "framework/status_bar_win32.h"

@@ -76,8 +76,8 @@ TEST_F(SkinnedProgram, MainWindowIsSkinnedAndTheApplicationWindowIsNot) {
   HWND hidden = ApplicationWindow(app.Id());
   ASSERT_TRUE(hidden);
   EXPECT_FALSE(IsSkinned(hidden));
-  // Controls are no top-level windows: they are left to their painters.
-  EXPECT_FALSE(IsSkinned(FindChild(form, "TButton", "退出")));
+  // Controls are no top-level windows: they answer through their painters.
+  EXPECT_TRUE(WaitUntil([&] { return IsSkinned(FindChild(form, "TButton", "退出")); }, 2s));
   PostMessageA(form, WM_CLOSE, 0, 0);
   auto code = app.WaitExit(10s);
   ASSERT_TRUE(code.has_value());
