@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <set>
 
 #include "framework/forms_win32.h"
 #include "skin/controls/prop_access.h"
@@ -58,16 +59,18 @@ class TAttacher {
   }
 
   void WalkForm(TWinControl& form) {
+    // The components first, in their order (a copy: a handler may add components).
+    std::vector<TWinControl*> controls;
     for (int i = 0; i < form.ComponentCount(); ++i)
-      if (auto* c = dynamic_cast<TWinControl*>(form.Components(i))) AttachControl(*c, &form);
-    // Controls that belong to another owner but sit on the form, in tab order.
-    TWinControl* first = form.FindNextControl(nullptr, true);
-    for (TWinControl* c = first; c;) {
+      if (auto* c = dynamic_cast<TWinControl*>(form.Components(i))) controls.push_back(c);
+    for (TWinControl* c : controls) AttachControl(*c, &form);
+    // Then the tab order, for controls on the form that another component owns.
+    std::set<TWinControl*> seen;
+    for (TWinControl* c = form.FindNextControl(nullptr, true); c && seen.insert(c).second;
+         c = form.FindNextControl(c, true)) {
       if (c->HandleAllocated() && c->Tag() != data_.DisableTag() && !AnswersSkinned(c->Handle()) &&
           !list_.FindControl(c))
         AttachControl(*c, c->Parent());
-      c = form.FindNextControl(c, true);
-      if (c == first) break;
     }
   }
 
