@@ -139,6 +139,7 @@ void TSkinControl::Attach(TSkinPainters* form, TSkinData* skinData, bool ownColo
   FControl = control;
   FHandle = control->Handle();
   FUnicode = IsWindowUnicode(FHandle) != FALSE;
+  FEnabled = (GetWindowLongA(FHandle, GWL_STYLE) & WS_DISABLED) == 0;
   chainEntry_ = control->EnterMessageChain([this](TMessage& m, const TMessageNext& next) { SkinWndProc(m, next); });
   PainterOfWindow()[FHandle] = this;
   if (FForm) FForm->Register(this);

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "framework/application_win32.h"
 #include "framework/forms_win32.h"
@@ -260,6 +261,7 @@ TEST_F(SkinControlsTest, ButtonClicksFollowPressAndRelease) {
   Attach();
   int clicks = 0;
   save->OnClick = [&](TObject*) { ++clicks; };
+  Pump(30);
   HWND h = save->Handle();
   auto* p = dynamic_cast<TSkinButton*>(FindPainter(h));
   ASSERT_TRUE(p);
@@ -305,15 +307,20 @@ TEST_F(SkinControlsTest, SystemDrawingOutsidePaintIsCoveredAgain) {
   HWND h = save->Handle();
   auto* p = dynamic_cast<TSkinButton*>(FindPainter(h));
   ASSERT_TRUE(p);
+  // The whole face, pixel by pixel.
   auto edgePixel = [&] {
+    RECT r{};
+    GetWindowRect(h, &r);
     HDC dc = GetWindowDC(h);
-    COLORREF c = GetPixel(dc, 35, 1);
+    std::vector<COLORREF> face;
+    for (int y = 0; y < r.bottom - r.top; ++y)
+      for (int x = 0; x < r.right - r.left; ++x) face.push_back(GetPixel(dc, x, y));
     ReleaseDC(h, dc);
-    return c;
+    return face;
   };
   SendMessageA(h, WM_MOUSELEAVE, 0, 0);
   Pump(20);
-  const COLORREF skinned = edgePixel();
+  const std::vector<COLORREF> skinned = edgePixel();
   for (UINT msg : {UINT(BM_SETSTATE), UINT(BM_SETSTYLE), UINT(WM_UPDATEUISTATE)}) {
     SendMessageA(h, msg, msg == BM_SETSTYLE ? BS_DEFPUSHBUTTON : 0, msg == BM_SETSTYLE ? TRUE : 0);
     EXPECT_EQ(edgePixel(), skinned) << std::hex << msg;
