@@ -332,6 +332,32 @@ TEST_F(SkinControlsTest, SystemDrawingOutsidePaintIsCoveredAgain) {
   EXPECT_EQ(edgePixel(), skinned);
 }
 
+// "保存" lies over the group box; a paint of the box into a DC that does not leave out its
+// siblings (a DC handed in with WM_PAINT) must not cover the button.
+TEST_F(SkinControlsTest, AGroupBoxNeverPaintsOverAButtonAboveIt) {
+  MakeMainWindowLike();
+  Show();
+  Attach();
+  Pump(30);
+  auto row = [&] {
+    HDC dc = GetWindowDC(save->Handle());
+    std::vector<COLORREF> r;
+    for (int x = 4; x < 60; ++x) r.push_back(GetPixel(dc, x, 0));
+    ReleaseDC(save->Handle(), dc);
+    return r;
+  };
+  const std::vector<COLORREF> before = row();
+  // The form's DC without its children left out, moved to the box.
+  HDC dc = GetDCEx(form->Handle(), nullptr, DCX_CACHE);
+  ASSERT_TRUE(dc);
+  POINT at{0, 0};
+  MapWindowPoints(box2->Handle(), form->Handle(), &at, 1);
+  SetViewportOrgEx(dc, at.x, at.y, nullptr);
+  SendMessageA(box2->Handle(), WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+  ReleaseDC(form->Handle(), dc);
+  EXPECT_EQ(row(), before);
+}
+
 TEST_F(SkinControlsTest, ColoursAndPropertiesComeBackOnDetach) {
   auto* b = Add<TGroupBox>(form, 0, 0, 100, 100, "g");
   b->SetColor(0x123456);
