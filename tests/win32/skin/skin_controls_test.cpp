@@ -16,6 +16,7 @@
 #include "skin/controls/prop_access.h"
 #include "skin/controls/skin_painters_win32.h"
 #include "skin/data/skin_data.h"
+#include "skin/forms/skin_manage_win32.h"
 #include "skin/forms/skin_messages.h"
 #include "win32/test_files.h"
 
@@ -392,6 +393,57 @@ TEST_F(SkinControlsTest, ColoursAndPropertiesComeBackOnDetach) {
   SetPropByName(b, "Align", "alSideways");
   SetPropByName(b, "Nothing", "1");
   EXPECT_EQ(b->Align(), alTop);
+}
+
+// Through the skin manager, as the program runs: a framework form and a system dialog get
+// their painters when skinned, and lose them all when the skin is switched off.
+TEST_F(SkinControlsTest, SkinnedWindowsGetAndLoseTheirPainters) {
+  RegisterSkinClasses();
+  std::string bytes = ReadBytes(std::string("Z:") + NV_BINARY_DIR + "/src/app/netvosk-skin.stream");
+  auto* live = new TSkinData(nullptr);
+  live->BeginLoading();
+  live->SetSkinStream(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  live->SetActive(true);
+  live->Loaded();
+  MakeMainWindowLike();
+  Show();
+  SetActiveWindow(form->Handle());
+  Pump(100);
+  HWND dlg = CreateWindowExA(0, "#32770", "dialog", WS_POPUP | WS_CAPTION | WS_SYSMENU, 100, 100, 260, 140,
+                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  auto child = [&](const char* text, DWORD style, int y) {
+    return CreateWindowExA(0, "BUTTON", text, WS_CHILD | WS_VISIBLE | style, 10, y, 100, 20, dlg, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+  };
+  HWND ok = child("OK", BS_DEFPUSHBUTTON, 10);
+  HWND threeState = child("3", BS_AUTO3STATE, 35);
+  HWND icon = child("icon", BS_ICON, 60);
+  HWND group = child("group", BS_GROUPBOX, 85);
+  ShowWindow(dlg, SW_SHOWNORMAL);
+  SetActiveWindow(dlg);
+  Pump(100);
+  ASSERT_EQ(IsSkinned(dlg), 1);
+  EXPECT_EQ(IsSkinned(ok), 1);
+  EXPECT_TRUE(dynamic_cast<TSkinButton*>(FindPainter(ok)));
+  // A three-state check box waits for the check-box painter; icon buttons and group boxes
+  // keep the system's drawing.
+  EXPECT_FALSE(FindPainter(threeState));
+  EXPECT_FALSE(FindPainter(icon));
+  EXPECT_FALSE(FindPainter(group));
+  ASSERT_EQ(IsSkinned(form->Handle()), 1);
+  EXPECT_EQ(IsSkinned(save->Handle()), 1);
+  EXPECT_EQ(IsSkinned(bar->Handle()), 1);
+  // Switched off: every control has its own procedure back.
+  live->SetActive(false);
+  Pump(400);
+  EXPECT_EQ(IsSkinned(form->Handle()), 0);
+  EXPECT_EQ(IsSkinned(save->Handle()), 0);
+  EXPECT_EQ(IsSkinned(box2->Handle()), 0);
+  EXPECT_EQ(IsSkinned(ok), 0);
+  EXPECT_FALSE(FindPainter(ok));
+  DestroyWindow(dlg);
+  delete live;
+  FreeSkinManager();
 }
 
 // Figures for the notes: one button's paint, a hover repaint, the whole client area, and
