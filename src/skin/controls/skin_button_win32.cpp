@@ -1,5 +1,6 @@
 #include "skin/controls/control_map.h"
 #include "skin/controls/skin_painters_win32.h"
+#include "skin/data/bitmap_routines.h"
 #include "skin/data/bitmap_routines_win32.h"
 
 NV_DEFINE_CLASS(TSkinButton, TSkinControl)
@@ -107,14 +108,25 @@ void TSkinButton::PaintSkin(HDC dc, const RECT& rect) {
   lastState_ = state;
 
   const int w = rect.right - rect.left, h = rect.bottom - rect.top;
-  HDC mem = buffer_.Prepare(dc, w, h);
-  if (!mem) return;
+  if (w <= 0 || h <= 0) return;
   const RECT r{0, 0, w, h};
-  if (FTransparent)
+  HDC mem = nullptr;
+  HGDIOBJ oldBitmap = nullptr;
+  if (FTransparent) {
+    mem = buffer_.Prepare(dc, w, h);
+    if (!mem) return;
     PaintParentBackground(FHandle, mem);
-  else
-    FillSkinColor(mem, r);
-  DrawSkinFrame(mem, r, obj->Frame, state, *obj);
+    DrawSkinFrame(mem, r, obj->Frame, state, *obj);
+  } else {
+    GdiFlush();  // the picture's rows are written directly below
+    if (face_.Width() != w || face_.Height() != h) face_.SetSize(w, h);
+    ComposeFramePiece(face_, obj->Image, {obj->LeftWidth, obj->TopHeight, obj->RightWidth, obj->BottomHeight},
+                      false, obj->Tile != 0, obj->Frame, state);
+    if (obj->Trans == 1) ReplaceKeyColor(face_, TColor(FaceColor()));
+    mem = faceDC_.Get();
+    if (!mem || !face_.DibHandle()) return;
+    oldBitmap = SelectObject(mem, static_cast<HBITMAP>(face_.DibHandle()));
+  }
 
   HGDIOBJ oldFont = SelectObject(mem, ControlFont());
   COLORREF color = FControl ? ColorToRGB(FControl->Font()->Color()) : Skin().Colours.ButtonText & 0xFFFFFF;
@@ -155,4 +167,5 @@ void TSkinButton::PaintSkin(HDC dc, const RECT& rect) {
   }
   BitBlt(dc, rect.left, rect.top, w, h, mem, 0, 0, SRCCOPY);
   SelectObject(mem, oldFont);
+  if (oldBitmap) SelectObject(mem, oldBitmap);
 }

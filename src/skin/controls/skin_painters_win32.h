@@ -4,6 +4,7 @@
 
 #include "framework/gdi_owners_win32.h"
 #include "skin/controls/skin_control_win32.h"
+#include "skin/data/bitmap.h"
 
 // Push buttons, painted wholly by the skin from the "Buttons" picture: normal, pressed,
 // disabled, hot and focused frames. The button's own procedure never sees a mouse press
@@ -23,6 +24,11 @@ class TSkinButton : public TSkinControl {
 
  private:
   void Clicked();
+  // The face is composed in memory over the skin's face colour (no transparent drawing
+  // through GDI, which is slow under Wine) and the caption drawn on it; a transparent
+  // button draws through the buffer instead.
+  TSkinBitmap face_;
+  TMemoryDC faceDC_;
   TPaintBuffer buffer_;
   int lastState_ = 0;
 };
