@@ -62,6 +62,11 @@ bool TSkinGroupBox::BeforeMessage(TMessage& m) {
     PaintOwn(m);
     return false;
   }
+  // The paint covers the whole box: erasing first would only make it flicker.
+  if (FMode == 1 && m.Msg == WM_ERASEBKGND) {
+    m.Result = 1;
+    return false;
+  }
   return true;
 }
 
