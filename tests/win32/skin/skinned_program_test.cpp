@@ -103,6 +103,10 @@ TEST_F(SkinnedProgram, MessageBoxesAreSkinnedWhileShown) {
   ASSERT_TRUE(done);
   EXPECT_EQ(done->text, "设置完成");
   EXPECT_TRUE(WaitUntil([&] { return IsSkinned(done->window); }, 2s)) << done->cls;
+  // Their buttons have painters too.
+  auto doneButtons = Descendants(done->window, "TButton");
+  ASSERT_FALSE(doneButtons.empty());
+  EXPECT_TRUE(WaitUntil([&] { return IsSkinned(doneButtons[0]); }, 2s));
   ASSERT_TRUE(DismissMessageBox(*done));
 
   Click(FindChild(form, "TButton", "自动获取IP"));
@@ -111,6 +115,9 @@ TEST_F(SkinnedProgram, MessageBoxesAreSkinnedWhileShown) {
   EXPECT_EQ(changed->text, "修改完成。");
   EXPECT_EQ(changed->cls, "#32770");
   EXPECT_TRUE(WaitUntil([&] { return IsSkinned(changed->window); }, 2s));
+  auto changedButtons = Descendants(changed->window, "Button");
+  ASSERT_FALSE(changedButtons.empty());
+  EXPECT_TRUE(WaitUntil([&] { return IsSkinned(changedButtons[0]); }, 2s));
   ASSERT_TRUE(DismissMessageBox(*changed));
 
   EXPECT_TRUE(IsSkinned(form));
