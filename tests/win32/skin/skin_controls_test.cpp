@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <chrono>
-#include <cstdio>
 #include <vector>
 
 #include "framework/application_win32.h"
@@ -444,58 +442,6 @@ TEST_F(SkinControlsTest, SkinnedWindowsGetAndLoseTheirPainters) {
   DestroyWindow(dlg);
   delete live;
   FreeSkinManager();
-}
-
-// Figures for the notes: one button's paint, a hover repaint, the whole client area, and
-// attaching the main window's painters.
-TEST_F(SkinControlsTest, Timing) {
-  MakeMainWindowLike();
-  for (int i = 0; i < 4; ++i) Add<TButton>(form, 10 + 60 * i, 185, 58, 22, "b");
-  Show();
-  LARGE_INTEGER f, t0, t1;
-  QueryPerformanceFrequency(&f);
-  auto us = [&] { return double(t1.QuadPart - t0.QuadPart) * 1e6 / double(f.QuadPart); };
-  QueryPerformanceCounter(&t0);
-  Attach();
-  QueryPerformanceCounter(&t1);
-  const double attach = us();
-  auto* p = dynamic_cast<TSkinButton*>(FindPainter(save->Handle()));
-  ASSERT_TRUE(p);
-  const int n = 200;
-  QueryPerformanceCounter(&t0);
-  for (int i = 0; i < n; ++i) p->PaintWindow(nullptr);
-  QueryPerformanceCounter(&t1);
-  const double paint = us() / n;
-  QueryPerformanceCounter(&t0);
-  for (int i = 0; i < n; ++i) {
-    SendMessageA(save->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    SendMessageA(save->Handle(), WM_MOUSELEAVE, 0, 0);
-  }
-  QueryPerformanceCounter(&t1);
-  const double hover = us() / (2 * n);
-  QueryPerformanceCounter(&t0);
-  for (int i = 0; i < 20; ++i)
-    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  QueryPerformanceCounter(&t1);
-  const double client = us() / 20;
-  const size_t count = SkinPaintersOf(this)->Items().size();
-  for (TWinControl* c : std::initializer_list<TWinControl*>{box1, box2, bar, save, edit, list}) {
-    QueryPerformanceCounter(&t0);
-    for (int i = 0; i < 20; ++i)
-      RedrawWindow(c->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    QueryPerformanceCounter(&t1);
-    std::printf("  %s %.0f us\n", c->ClassName().c_str(), us() / 20);
-  }
-  // The same window with its system look, for comparison.
-  DetachSkinControls(this);
-  QueryPerformanceCounter(&t0);
-  for (int i = 0; i < 20; ++i)
-    RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  QueryPerformanceCounter(&t1);
-  const double plain = us() / 20;
-  std::printf("attach %zu painters %.0f us; button paint %.0f us; hover repaint %.0f us; client area %.0f us "
-              "(system look %.0f us)\n", count, attach, paint, hover, client, plain);
-  RecordProperty("button_paint_us", int(paint));
 }
 
 }  // namespace
