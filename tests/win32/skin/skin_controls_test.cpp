@@ -153,6 +153,25 @@ TEST_F(SkinControlsTest, EachControlGetsItsPainterOnce) {
   EXPECT_EQ(inner->ComponentCount(), 0);
 }
 
+// A control whose window is made anew gets a fresh painter; the old one, left inactive by
+// the old window's end, goes.
+TEST_F(SkinControlsTest, ARecreatedWindowIsAttachedAfresh) {
+  MakeMainWindowLike();
+  Show();
+  Attach();
+  TSkinControl* old = FindPainter(save->Handle());
+  ASSERT_TRUE(old);
+  save->DestroyHandle();
+  EXPECT_FALSE(old->Active());
+  HWND fresh = save->Handle();
+  EXPECT_EQ(IsSkinned(fresh), 0);
+  SkinControlRecreated(this, fresh);
+  EXPECT_EQ(IsSkinned(fresh), 1);
+  EXPECT_TRUE(dynamic_cast<TSkinButton*>(FindPainter(fresh)));
+  EXPECT_EQ(save->ComponentCount(), 1);
+  EXPECT_EQ(SkinPaintersOf(this)->Items().size(), 5u);
+}
+
 TEST_F(SkinControlsTest, GatesAndTheProgramsOwnPainters) {
   MakeMainWindowLike();
   Show();
