@@ -7,6 +7,8 @@ NV_DEFINE_CLASS(TSkinButton, TSkinControl)
 
 namespace {
 constexpr intptr_t kTransparentTag = 5555;
+// Where the system cannot report the mouse leaving, a timer of this id watches for it.
+constexpr UINT_PTR kLeaveTimer = 0x5CB1;
 }  // namespace
 
 void TSkinButton::Attach(TSkinPainters* form, TSkinData* skinData, bool ownColor) {
@@ -24,7 +26,19 @@ bool TSkinButton::BeforeMessage(TMessage& m) {
   switch (m.Msg) {
     case WM_PAINT: PaintOwn(m); return false;
     case WM_ERASEBKGND: m.Result = 1; return false;
-    case WM_TIMER: KillTimer(FHandle, 1); return false;
+    case WM_TIMER:
+      if (m.WParam == kLeaveTimer) {
+        POINT pt{};
+        GetCursorPos(&pt);
+        if (WindowFromPoint(pt) != FHandle) {
+          KillTimer(FHandle, kLeaveTimer);
+          SendMessageA(FHandle, WM_MOUSELEAVE, 0, 0);
+        }
+      } else {
+        KillTimer(FHandle, 1);
+      }
+      m.Result = 0;
+      return false;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
       if (GetFocus() != FHandle) SetFocus(FHandle);
@@ -56,7 +70,7 @@ void TSkinButton::AfterMessage(TMessage& m) {
         FState |= ssHot;
         Repaint();
       }
-      RequestMouseLeave(FHandle);
+      if (!RequestMouseLeave(FHandle)) SetTimer(FHandle, kLeaveTimer, 100, nullptr);
       break;
     case WM_LBUTTONUP:
       if (FState & ssDown) {

@@ -17,8 +17,8 @@ std::unordered_map<HWND, TSkinControl*>& PainterOfWindow() {
   return *map;
 }
 
-// TrackMouseEvent and friends are looked up by name: a system without them still gets its
-// painters, only hover then ends with the next paint instead of the mouse leaving.
+// TrackMouseEvent is looked up by name: a system without it still gets its painters (the
+// button then watches for the mouse leaving with a timer).
 using TTrackMouseEvent = BOOL(WINAPI*)(LPTRACKMOUSEEVENT);
 TTrackMouseEvent TrackMouse() {
   static TTrackMouseEvent fn = reinterpret_cast<TTrackMouseEvent>(
