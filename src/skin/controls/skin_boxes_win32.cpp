@@ -280,7 +280,7 @@ void TSkinBox::Attach(TSkinPainters* form, TSkinData* skinData, bool ownColor) {
 
 void TSkinBox::Detach() {
   // A container on its way out is left alone: it is never shown again.
-  if (FOwnColor && FControl && !FControl->IsDestroying() && FStage != 6) {
+  if (FOwnColor && FControl && !FControl->IsDestroying()) {
     SwitchParentBackground(false);
     FControl->SetColor(FSavedColor);
   }

@@ -189,8 +189,9 @@ void TSkinControl::SwitchParentBackground(bool off) {
 
 void TSkinControl::Detach() {
   if (!FOwnColor || !FControl) return;
-  // A control on its way out keeps what it has: nothing of it is shown again.
-  if (FControl->IsDestroying() || FStage == 6) return;
+  // A control on its way out keeps what it has: nothing of it is shown again. (A control
+  // that only lost its window gets its colour back: it may get a new window.)
+  if (FControl->IsDestroying()) return;
   SwitchParentBackground(false);
   FControl->SetColor(FSavedColor);
 }

@@ -394,6 +394,15 @@ TEST_F(SkinControlsTest, ColoursAndPropertiesComeBackOnDetach) {
   again->Attach(&painters, data, true);
   again->Detach();
   EXPECT_FALSE(b->ParentBackground());
+  // A window destroyed while hooked gets its colour back, and is left alone afterwards.
+  auto* button = Add<TButton>(form, 0, 120, 60, 20, "b");
+  button->SetColor(0x00AA00);
+  auto* own = new TSkinControl(button);
+  own->Attach(&painters, data, true);
+  EXPECT_NE(button->Color(), 0x00AA00);
+  button->DestroyHandle();
+  EXPECT_EQ(button->Color(), 0x00AA00);
+  EXPECT_EQ(own->Stage(), 6);
   // Property access by name never raises.
   EXPECT_EQ(GetOrdPropByName(b, "Width"), 100);
   EXPECT_EQ(GetOrdPropByName(b, "Caption"), -1);
