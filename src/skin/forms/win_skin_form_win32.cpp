@@ -253,12 +253,12 @@ void TWinSkinForm::Reapply() {
   if (Control && FrameEnabled && SkinData)
     Control->SetColor(TColor(SkinData->Content().Colours.ButtonFace & 0xFFFFFF));
   ComputeMetrics();
-  ReapplySkinControls(this);
   SendMessageA(Handle, XM_SKINNED, 0, kEngineMark);
   if (SkinData && SkinData->OnAfterSkinForm) {
     TObject* sender = Control ? static_cast<TObject*>(Control) : this;
     SkinData->OnAfterSkinForm(sender, uintptr_t(Handle), WindowClassName);
   }
+  ReapplySkinControls(this);
   AttachState = asRunning;
 }
 
@@ -308,10 +308,10 @@ void TWinSkinForm::DetachOnDestroy() {
   // once the message has passed, and a form's chain outlives its window; only what is ours
   // goes here.
   if (HoverTimer) HoverTimer->SetEnabled(false);
-  DetachSkinControls(this);
   Region.Reset();
   RegionSet = false;
   colorSaved_ = false;
+  DetachSkinControls(this);
 }
 
 void TWinSkinForm::FrameWndProc(TMessage& m, const TMessageNext& next) {
