@@ -445,6 +445,13 @@ TEST_F(SkinControlsTest, SkinnedWindowsGetAndLoseTheirPainters) {
   HWND threeState = child("3", BS_AUTO3STATE, 35);
   HWND icon = child("icon", BS_ICON, 60);
   HWND group = child("group", BS_GROUPBOX, 85);
+  // A page (a child dialog) with a text, and a size box.
+  HWND page = CreateWindowExA(0, "#32770", "", WS_CHILD | WS_VISIBLE, 120, 10, 120, 60, dlg, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  HWND text = CreateWindowExA(0, "STATIC", "text", WS_CHILD | WS_VISIBLE, 5, 5, 60, 16, page, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  HWND grip = CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | WS_VISIBLE | SBS_SIZEBOX, 230, 90, 16, 16, dlg,
+                              nullptr, GetModuleHandleA(nullptr), nullptr);
   ShowWindow(dlg, SW_SHOWNORMAL);
   SetActiveWindow(dlg);
   Pump(100);
@@ -456,6 +463,18 @@ TEST_F(SkinControlsTest, SkinnedWindowsGetAndLoseTheirPainters) {
   EXPECT_FALSE(FindPainter(threeState));
   EXPECT_FALSE(FindPainter(icon));
   EXPECT_FALSE(FindPainter(group));
+  EXPECT_TRUE(dynamic_cast<TSkinBoxH*>(FindPainter(page)));
+  EXPECT_TRUE(dynamic_cast<TSkinSizer*>(FindPainter(grip)));
+  {
+    // The page's texts are drawn on the skin's face.
+    HDC dc = GetDC(text);
+    const auto brush = reinterpret_cast<HBRUSH>(
+        SendMessageA(page, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(text)));
+    LOGBRUSH lb{};
+    ASSERT_TRUE(GetObjectA(brush, sizeof lb, &lb));
+    EXPECT_EQ(lb.lbColor, live->Content().Colours.ButtonFace & 0xFFFFFF);
+    ReleaseDC(text, dc);
+  }
   ASSERT_EQ(IsSkinned(form->Handle()), 1);
   EXPECT_EQ(IsSkinned(save->Handle()), 1);
   EXPECT_EQ(IsSkinned(bar->Handle()), 1);
