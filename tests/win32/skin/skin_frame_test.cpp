@@ -625,6 +625,37 @@ TEST_F(SkinFrameTest, TinyWindowsKeepAValidRegion) {
   EXPECT_GE(c.bottom, 0);
 }
 
+TEST_F(SkinFrameTest, BeforeItsFrameIsReadyAndAfterItsWindowWent) {
+  // Attached but not yet initialised: deactivation is not vetoed and nothing is painted.
+  HWND w = MakeRaw();
+  ShowWindow(w, SW_SHOWNORMAL);
+  TSkinManage* m = SkinManage();
+  ASSERT_TRUE(m);
+  m->Enabled = true;
+  ASSERT_TRUE(m->AttachWindow(w));
+  TWinSkinForm* sf = Skinned(w);
+  ASSERT_EQ(sf->AttachState, asAttached);
+  EXPECT_EQ(SendMessageA(w, WM_NCACTIVATE, FALSE, 0), 1);
+  EXPECT_EQ(SendMessageA(w, WM_NCPAINT, 1, 0), 0);
+  Pump(100);
+  EXPECT_EQ(sf->AttachState, asRunning);
+
+  // A form whose window goes first: its skinned frame is no longer the form's to free.
+  TForm* form = MakeMainLike("gone");
+  form->Show();
+  Show(form->Handle());
+  HWND fw = form->Handle();
+  TWinSkinForm* ff = Skinned(fw);
+  ASSERT_TRUE(ff);
+  EXPECT_EQ(ff->Owner(), form);
+  DestroyWindow(fw);
+  ASSERT_TRUE(TWinSkinForm::IsLive(ff));
+  EXPECT_EQ(ff->AttachState, asDestroyed);
+  EXPECT_EQ(ff->Owner(), nullptr);
+  m->Purge();
+  EXPECT_FALSE(TWinSkinForm::IsLive(ff));
+}
+
 TEST_F(SkinFrameTest, MdiFrameAndChild) {
   HWND frame = CreateWindowExA(0, "NvMdiFrame", "mdi", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 50, 50, 500, 400,
                                nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
