@@ -82,23 +82,33 @@ void TWinSysButton::Paint() {
   if (w <= 0 || h <= 0) return;
   TWindowDC dc(f.Handle, TWindowDC::kWholeWindow);
   if (!dc) return;
-  // Composed off-screen over the caption band as last painted, then copied in one block.
-  TSkinBitmap pic(w, h);
-  TMemoryDC mem;
-  TSelectObject sel(mem.Get(), static_cast<HBITMAP>(pic.DibHandle()));
-  const TSkinBitmap& back = f.buttonBackground_;
-  if (!back.Empty() && Bounds.right <= back.Width() && Bounds.bottom <= back.Height() && Bounds.left >= 0 &&
-      Bounds.top >= 0) {
-    TMemoryDC backDC;
-    TSelectObject backSel(backDC.Get(), static_cast<HBITMAP>(back.DibHandle()));
-    BitBlt(mem.Get(), 0, 0, w, h, backDC.Get(), Bounds.left, Bounds.top, SRCCOPY);
-  } else {
-    BitBlt(mem.Get(), 0, 0, w, h, dc.Get(), Bounds.left, Bounds.top, SRCCOPY);
+  const int frame = StateFrame();
+  TStatePicture& state = pictures_[std::clamp(frame, 0, 4)];
+  const TWinSkinForm::TCaptionBand& band = f.CurrentBand();
+  const bool onBand = band.Valid && Bounds.left >= 0 && Bounds.top >= 0 && Bounds.right <= band.Background.Width() &&
+                      Bounds.bottom <= band.Background.Height();
+  if (!onBand || state.Generation != f.BandGeneration || !EqualRect(&state.Bounds, &Bounds) ||
+      state.Picture.Width() != w || state.Picture.Height() != h) {
+    // Composed off-screen over the band as last painted, then kept for this state.
+    state.Picture = TSkinBitmap(w, h);
+    TMemoryDC mem;
+    TSelectObject sel(mem.Get(), static_cast<HBITMAP>(state.Picture.DibHandle()));
+    if (onBand) {
+      TMemoryDC backDC;
+      TSelectObject backSel(backDC.Get(), static_cast<HBITMAP>(band.Background.DibHandle()));
+      BitBlt(mem.Get(), 0, 0, w, h, backDC.Get(), Bounds.left, Bounds.top, SRCCOPY);
+    } else {
+      BitBlt(mem.Get(), 0, 0, w, h, dc.Get(), Bounds.left, Bounds.top, SRCCOPY);
+    }
+    SetViewportOrgEx(mem.Get(), -Bounds.left, -Bounds.top, nullptr);
+    PaintInto(mem.Get(), frame);
+    SetViewportOrgEx(mem.Get(), 0, 0, nullptr);
+    GdiFlush();
+    state.Generation = onBand ? f.BandGeneration : 0;
+    state.Bounds = Bounds;
   }
-  SetViewportOrgEx(mem.Get(), -Bounds.left, -Bounds.top, nullptr);
-  PaintInto(mem.Get(), StateFrame());
-  SetViewportOrgEx(mem.Get(), 0, 0, nullptr);
-  GdiFlush();
+  TMemoryDC mem;
+  TSelectObject sel(mem.Get(), static_cast<HBITMAP>(state.Picture.DibHandle()));
   BitBlt(dc.Get(), Bounds.left, Bounds.top, w, h, mem.Get(), 0, 0, SRCCOPY);
 }
 

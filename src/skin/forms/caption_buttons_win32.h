@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include "skin/data/bitmap.h"
+
 class TDataSkinSysButton;
 class TWinSkinForm;
 
@@ -52,4 +54,14 @@ class TWinSysButton : public TNCObject {
 
   // Points into the skin data's content; the frame drops its buttons before a skin change.
   const TDataSkinSysButton* Source;
+
+ private:
+  // The button over the band as composed for one state frame, for the band generation
+  // and place it was made for.
+  struct TStatePicture {
+    unsigned Generation = 0;
+    RECT Bounds{};
+    TSkinBitmap Picture;
+  };
+  TStatePicture pictures_[5];
 };

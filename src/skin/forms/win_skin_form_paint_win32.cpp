@@ -26,13 +26,9 @@ TSkinRect Margins(const TDataSkinObject& o) { return {o.LeftWidth, o.TopHeight, 
 int Frames(const TDataSkinObject& o) { return o.Frame < 1 ? 1 : o.Frame; }
 COLORREF Rgb(uint32_t c) { return COLORREF(ResolveColor(TColor(c)) & 0xFFFFFF); }
 
-// The border piece of the given size, composed as the frame paints it.
-TSkinBitmap ComposePiece(const TDataSkinBorder& border, int w, int h, bool stacked, bool active) {
-  if (w <= 0 || h <= 0 || border.Image.Empty()) return TSkinBitmap();
-  const int frame = (active || Frames(border) == 1) ? 1 : 2;
-  return BuildFramePiece({0, 0, w, h}, border.Image, Margins(border), stacked, border.Tile != 1,
-                         Frames(border), frame);
-}
+enum { kLeftPiece, kRightPiece, kBottomPiece, kTopPiece };
+// Top and bottom pictures hold their frames stacked.
+bool Stacked(int piece) { return piece == kBottomPiece || piece == kTopPiece; }
 
 }  // namespace
 
@@ -63,13 +59,27 @@ int TWinSkinForm::MeasureCaptionText(const std::string& text) const {
   return r.right - r.left;
 }
 
-void TWinSkinForm::PaintPiece(HDC dc, const TSkinRect& rect, const TDataSkinBorder& border, bool stacked) {
-  if (rect.Inverted() || rect.Width() == 0 || rect.Height() == 0 || border.Image.Empty()) return;
-  if (pieceBuffer_.Width() != rect.Width() || pieceBuffer_.Height() != rect.Height())
-    pieceBuffer_ = TSkinBitmap(rect.Width(), rect.Height());
+const TSkinBitmap& TWinSkinForm::CachedPiece(int piece, const TDataSkinBorder& border, int w, int h) {
   const int frame = (Active || Frames(border) == 1) ? 1 : 2;
-  ComposeFramePiece(pieceBuffer_, border.Image, Margins(border), stacked, border.Tile != 1, Frames(border), frame);
-  TBitmapDC src(pieceBuffer_);
+  TPieceCache& c = pieceCache_[piece * 2 + frame - 1];
+  if (w <= 0 || h <= 0 || border.Image.Empty()) {
+    c = TPieceCache();
+    return c.Picture;
+  }
+  if (c.Width != w || c.Height != h || c.Picture.Empty()) {
+    c.Picture = BuildFramePiece({0, 0, w, h}, border.Image, Margins(border), Stacked(piece), border.Tile != 1,
+                                Frames(border), frame);
+    c.Width = w;
+    c.Height = h;
+  }
+  return c.Picture;
+}
+
+void TWinSkinForm::PaintPiece(HDC dc, const TSkinRect& rect, int piece, const TDataSkinBorder& border) {
+  if (rect.Inverted() || rect.Width() == 0 || rect.Height() == 0) return;
+  const TSkinBitmap& pic = CachedPiece(piece, border, rect.Width(), rect.Height());
+  if (pic.Empty()) return;
+  TBitmapDC src(const_cast<TSkinBitmap&>(pic));
   BitBlt(dc, rect.Left, rect.Top, rect.Width(), rect.Height(), src.Get(), 0, 0, SRCCOPY);
 }
 
@@ -93,9 +103,9 @@ void TWinSkinForm::PaintFrame(HDC given) {
     }
     const TSkinContent& c = SkinData->Content();
     const TFramePieces pieces = FramePieceRects(w, h, Metrics());
-    PaintPiece(dc, pieces.Left, *c.Left, false);
-    PaintPiece(dc, pieces.Right, *c.Right, false);
-    PaintPiece(dc, pieces.Bottom, *c.Bottom, true);
+    PaintPiece(dc, pieces.Left, kLeftPiece, *c.Left);
+    PaintPiece(dc, pieces.Right, kRightPiece, *c.Right);
+    PaintPiece(dc, pieces.Bottom, kBottomPiece, *c.Bottom);
     PaintCaptionBand(dc, w, h);
     if (MenuHeight > 0 && !pieces.Menu.Inverted()) {
       // The menu band: the skinned menu bar draws here; until it does, the face colour.
@@ -109,55 +119,80 @@ void TWinSkinForm::PaintFrame(HDC given) {
   HotObject = nullptr;
 }
 
+std::string TWinSkinForm::CaptionTextKey() const {
+  if (!IsUnicode) return WindowTextAnsi();
+  const int n = GetWindowTextLengthW(Handle);
+  std::wstring t(size_t(n) + 1, L'\0');
+  const int got = GetWindowTextW(Handle, t.data(), n + 1);
+  return std::string(reinterpret_cast<const char*>(t.data()), size_t(got > 0 ? got : 0) * sizeof(wchar_t));
+}
+
+unsigned TWinSkinForm::VisibleButtonMask() const {
+  unsigned mask = 0;
+  for (size_t i = 0; i < CaptionButtons.size() && i < 32; ++i)
+    if (CaptionButtons[i]->Visible) mask |= 1u << i;
+  return mask;
+}
+
+void TWinSkinForm::InvalidateCaption() {
+  for (auto& b : CaptionBands) b.Valid = false;
+  ++BandGeneration;
+}
+
 void TWinSkinForm::PaintCaptionBand(HDC dc, int w, int h) {
   const TSkinContent& c = SkinData->Content();
   const bool minimized = WindowState == wsMinimizedState;
   const int bandHeight = minimized ? h : CaptionHeight;
   if (w <= 0 || bandHeight <= 0) return;
-  if (CaptionBitmap.Width() != w || CaptionBitmap.Height() != bandHeight)
-    CaptionBitmap = TSkinBitmap(w, bandHeight);
-  TBitmapDC band(CaptionBitmap);
+  TCaptionBand& band = CaptionBands[Active ? 1 : 0];
+  std::string text = CaptionTextKey();
+  if (band.Valid && band.Width == w && band.Height == bandHeight && band.State == WindowState && band.Text == text) {
+    // The same band as before, unless the buttons shown have changed.
+    TextRect = band.TextRect;
+    LayoutButtons(w);
+    if (VisibleButtonMask() == band.VisibleButtons) {
+      TBitmapDC shown(band.Shown);
+      BitBlt(dc, 0, 0, w, bandHeight, shown.Get(), 0, 0, SRCCOPY);
+      return;
+    }
+  }
+  ++BandGeneration;
+  if (band.Background.Width() != w || band.Background.Height() != bandHeight) {
+    band.Background = TSkinBitmap(w, bandHeight);
+    band.Shown = TSkinBitmap(w, bandHeight);
+  }
+  TBitmapDC back(band.Background);
   TSkinRect caption;
   if (minimized) {
     if (TSkinDataWin32* side = Win32Side(*SkinData)) {
       RECT all{0, 0, w, h};
-      FillRect(band.Get(), &all, side->FaceBrush());
+      FillRect(back.Get(), &all, side->FaceBrush());
     }
     caption = {0, 0, w, CaptionHeight};
   } else {
-    // The side borders' top parts are in the band too: composed as they were painted.
-    const TFramePieces pieces = FramePieceRects(w, h, Metrics());
-    if (BorderLeft > 0) {
-      TSkinBitmap left = ComposePiece(*c.Left, BorderLeft, h, false, Active);
-      if (!left.Empty()) {
-        TBitmapDC l(left);
-        BitBlt(band.Get(), 0, 0, BorderLeft, bandHeight, l.Get(), 0, 0, SRCCOPY);
-      }
-    }
-    if (BorderRight > 0) {
-      TSkinBitmap right = ComposePiece(*c.Right, BorderRight, h, false, Active);
-      if (!right.Empty()) {
-        TBitmapDC r(right);
-        BitBlt(band.Get(), w - BorderRight, 0, BorderRight, bandHeight, r.Get(), 0, 0, SRCCOPY);
-      }
-    }
-    caption = pieces.Top;
+    // The side borders' top parts are in the band too, as they are painted.
+    PaintPiece(back.Get(), {0, 0, BorderLeft, h}, kLeftPiece, *c.Left);
+    PaintPiece(back.Get(), {w - BorderRight, 0, w, h}, kRightPiece, *c.Right);
+    caption = FramePieceRects(w, h, Metrics()).Top;
   }
   if (!caption.Inverted() && caption.Width() > 0) {
-    TSkinBitmap top = ComposePiece(*c.Top, caption.Width(), caption.Height(), true, Active);
-    if (!top.Empty()) {
-      TBitmapDC t(top);
-      BitBlt(band.Get(), caption.Left, caption.Top, caption.Width(), caption.Height(), t.Get(), 0, 0, SRCCOPY);
-    }
-    DrawCaptionText(band.Get(), caption);
+    PaintPiece(back.Get(), caption, kTopPiece, *c.Top);
+    DrawCaptionText(back.Get(), caption);
   }
   LayoutButtons(w);
-  // The band without buttons: a button that changes state draws over this.
-  buttonBackground_ = CaptionBitmap.Clone();
-  PaintButtons(band.Get());
+  TBitmapDC shown(band.Shown);
+  BitBlt(shown.Get(), 0, 0, w, bandHeight, back.Get(), 0, 0, SRCCOPY);
+  PaintButtons(shown.Get());
   GdiFlush();
-  BitBlt(dc, 0, 0, w, bandHeight, band.Get(), 0, 0, SRCCOPY);
+  BitBlt(dc, 0, 0, w, bandHeight, shown.Get(), 0, 0, SRCCOPY);
   SetBkMode(dc, OPAQUE);
+  band.Valid = true;
+  band.Width = w;
+  band.Height = bandHeight;
+  band.State = WindowState;
+  band.Text = std::move(text);
+  band.TextRect = TextRect;
+  band.VisibleButtons = VisibleButtonMask();
 }
 
 void TWinSkinForm::DrawCaptionText(HDC dc, const TSkinRect& caption) {
@@ -296,26 +331,26 @@ void TWinSkinForm::BuildRegion(bool force) {
       auto add = [&](TGdiRegion piece) {
         if (piece && rgn) CombineRgn(rgn.Get(), rgn.Get(), piece.Get(), RGN_OR);
       };
-      auto fromPixels = [&](const TDataSkinBorder& b, const TSkinRect& r, bool stacked) {
-        TSkinBitmap pic = ComposePiece(b, r.Width(), r.Height(), stacked, Active);
+      auto fromPixels = [&](const TDataSkinBorder& b, const TSkinRect& r, int piece) {
+        const TSkinBitmap& pic = CachedPiece(piece, b, r.Width(), r.Height());
         if (pic.Empty()) return TGdiRegion(CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom));
         return BitmapToRegion(pic, r.Left, r.Top, 1, 1, 1, kKeyColor);
       };
       if (BorderKind != bkNoCaption) {
         const TFramePieces p = FramePieceRects(w, h, Metrics());
         if (BorderLeft > 0)
-          add(c.Left->Trans == 1 && h > 1 ? fromPixels(*c.Left, p.Left, false)
+          add(c.Left->Trans == 1 && h > 1 ? fromPixels(*c.Left, p.Left, kLeftPiece)
                                           : TGdiRegion(CreateRectRgn(0, 0, BorderLeft, h)));
         if (BorderRight > 0)
-          add(c.Right->Trans == 1 && h > 1 ? fromPixels(*c.Right, p.Right, false)
+          add(c.Right->Trans == 1 && h > 1 ? fromPixels(*c.Right, p.Right, kRightPiece)
                                            : TGdiRegion(CreateRectRgn(w - BorderRight, 0, w, h)));
         if (BorderBottom > 0 && !p.Bottom.Inverted())
           add(c.Bottom->Trans == 1 && BorderBottom >= 2
-                  ? fromPixels(*c.Bottom, p.Bottom, true)
+                  ? fromPixels(*c.Bottom, p.Bottom, kBottomPiece)
                   : TGdiRegion(CreateRectRgn(p.Bottom.Left, p.Bottom.Top, p.Bottom.Right, p.Bottom.Bottom)));
         if (CaptionHeight > 0 && !p.Top.Inverted())
           add(c.Top->Trans == 1 && CaptionHeight > 1 && p.Top.Width() > 0
-                  ? fromPixels(*c.Top, p.Top, true)
+                  ? fromPixels(*c.Top, p.Top, kTopPiece)
                   : TGdiRegion(CreateRectRgn(p.Top.Left, p.Top.Top, p.Top.Right, p.Top.Bottom)));
       }
     }

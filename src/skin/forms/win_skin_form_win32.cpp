@@ -209,6 +209,8 @@ void TWinSkinForm::ComputeMetrics() {
   if (BorderKind == bkNoCaption) MenuHeight = 0;
   CaptionButtons.clear();
   HotObject = nullptr;
+  for (auto& cached : pieceCache_) cached = TPieceCache();
+  InvalidateCaption();
   for (const auto& b : SkinData->Content().SysButtons) {
     auto button = std::make_unique<TWinSysButton>(this, b.get());
     button->Enabled = true;
@@ -234,6 +236,7 @@ void TWinSkinForm::FinishAttachment() {
   if (!IconHandle) IconHandle = reinterpret_cast<HICON>(SendMessageA(Handle, WM_GETICON, ICON_BIG, 0));
   if (!IconHandle) IconHandle = reinterpret_cast<HICON>(GetClassLongPtrA(Handle, GCLP_HICONSM));
   IconBitmap = IconPicture(IconHandle, IconSize, GetSystemMetrics(SM_CYSMICON));
+  InvalidateCaption();
   if (SkinData && SkinData->CaptionIcon().Empty() && !IconBitmap.Empty())
     SkinData->CaptionIcon() = IconBitmap.Clone();
   RECT w{}, c{};
@@ -334,6 +337,8 @@ void TWinSkinForm::Reapply() {
 
   AttachState = asReapplying;
   if (FrameEnabled) {
+    for (auto& cached : pieceCache_) cached = TPieceCache();
+    InvalidateCaption();
     if (CaptionButtons.empty()) ComputeMetrics();
     if (!IsChild || Kind == wkMDIChild) SizeToFrame(false);
     BuildRegion(true);
@@ -613,6 +618,7 @@ bool TWinSkinForm::Stage2(TMessage& m, const TMessageNext& next) {
         IconHandle = reinterpret_cast<HICON>(SendMessageA(Handle, WM_GETICON, ICON_SMALL, 0));
         if (!IconHandle) IconHandle = reinterpret_cast<HICON>(SendMessageA(Handle, WM_GETICON, ICON_BIG, 0));
         IconBitmap = IconPicture(IconHandle, IconSize, GetSystemMetrics(SM_CYSMICON));
+        InvalidateCaption();
       }
       RefreshFrame();
       return true;

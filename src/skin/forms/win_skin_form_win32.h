@@ -156,7 +156,23 @@ class TWinSkinForm : public TComponent {
   HICON IconHandle = nullptr;  // not owned: the window's own icon
   int IconSize = 0;
   TSkinBitmap IconBitmap;
-  TSkinBitmap CaptionBitmap;  // the caption band, composed off-screen
+  // The caption band, composed off-screen, one for each look (inactive, active): the band
+  // without its buttons (a button that changes state alone draws over it) and the band as
+  // shown. A repaint of an unchanged band only copies it.
+  struct TCaptionBand {
+    bool Valid = false;
+    int Width = 0, Height = 0, State = 0;
+    std::string Text;
+    RECT TextRect{};
+    unsigned VisibleButtons = 0;
+    TSkinBitmap Background, Shown;
+  };
+  TCaptionBand CaptionBands[2];
+  // Counts every composition of a band; caption buttons keep their pictures for one.
+  unsigned BandGeneration = 0;
+  const TCaptionBand& CurrentBand() const { return CaptionBands[Active ? 1 : 0]; }
+  // Forgets the composed bands (a new text, icon or skin).
+  void InvalidateCaption();
   TTimer* HoverTimer = nullptr;  // owned (a component of this object)
   TColor SavedColor = clBtnFace;
   HWND MDIClientWindow = nullptr;
@@ -194,7 +210,7 @@ class TWinSkinForm : public TComponent {
   bool SysCommand(TMessage& m, const TMessageNext& next);
 
   // Painting (win_skin_form_paint_win32.cpp).
-  void PaintPiece(HDC dc, const TSkinRect& rect, const class TDataSkinBorder& border, bool stacked);
+  void PaintPiece(HDC dc, const TSkinRect& rect, int piece, const class TDataSkinBorder& border);
   void PaintCaptionBand(HDC dc, int width, int height);
   void DrawCaptionText(HDC dc, const TSkinRect& caption);
   std::string WindowTextAnsi() const;
@@ -203,6 +219,8 @@ class TWinSkinForm : public TComponent {
   TButtonFacts ButtonFactsNow();
   void LayoutButtons(int width);
   void PaintButtons(HDC dc);
+  unsigned VisibleButtonMask() const;
+  std::string CaptionTextKey() const;
 
   // The caption buttons' mouse handling (caption_buttons_win32.cpp).
   TNCObject* ObjectAt(POINT windowPoint);
@@ -231,8 +249,14 @@ class TWinSkinForm : public TComponent {
   bool colorSaved_ = false;
   bool detached_ = false;
   bool savedMenuUpdate_ = true;
-  TSkinBitmap pieceBuffer_;  // reused by the border pieces
-  TSkinBitmap buttonBackground_;  // the caption band as painted, without its buttons
+  // The border pieces as last composed, per piece (left, right, bottom, top) and frame:
+  // repaints of an unchanged size only copy them.
+  struct TPieceCache {
+    int Width = 0, Height = 0;
+    TSkinBitmap Picture;
+  };
+  TPieceCache pieceCache_[8];
+  const TSkinBitmap& CachedPiece(int piece, const class TDataSkinBorder& border, int w, int h);
   struct TSysMenuItem {
     std::string Text;
     UINT Command = 0;
