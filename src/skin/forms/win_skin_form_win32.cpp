@@ -230,6 +230,7 @@ void TWinSkinForm::RebuildButtons() {
 }
 
 void TWinSkinForm::FinishAttachment() {
+  initialised_ = true;
   SystemMenu = GetSystemMenu(Handle, FALSE);
   IconSize = GetSystemMetrics(SM_CXSMICON);
   IconHandle = reinterpret_cast<HICON>(SendMessageA(Handle, WM_GETICON, ICON_SMALL, 0));
@@ -513,7 +514,14 @@ void TWinSkinForm::FrameWndProc(TMessage& m, const TMessageNext& next) {
       next(m);
       if (IsRaw()) SetBkMode(reinterpret_cast<HDC>(m.WParam), TRANSPARENT);
       return;
-    case XM_INITFRAME: FinishAttachment(); return;
+    case XM_INITFRAME:
+      if (!initialised_) FinishAttachment();
+      return;
+    case WM_PAINT:
+      // A window painted at once when shown (UpdateWindow) would show its client area once
+      // without the skinned frame and once with it: attachment finishes first.
+      if (!initialised_ && FrameEnabled && IsWindowVisible(Handle)) FinishAttachment();
+      break;
     case XM_ISSKINNED: m.Result = 1; return;
     default: break;
   }

@@ -248,6 +248,7 @@ class TWinSkinForm : public TComponent {
   bool sysMenuStyleRemoved_ = false;
   bool colorSaved_ = false;
   bool detached_ = false;
+  bool initialised_ = false;  // attachment finished (XM_INITFRAME or the first paint)
   bool savedMenuUpdate_ = true;
   // The border pieces as last composed, per piece (left, right, bottom, top) and frame:
   // repaints of an unchanged size only copy them.
