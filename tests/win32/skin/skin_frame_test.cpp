@@ -283,6 +283,42 @@ TEST_F(SkinFrameTest, MainWindowGeometryPixelsAndActivation) {
   ExpectFramePixels(w, 1, "after a new text");
 }
 
+// Systems of version 5.0 and 6.0 lose the caption style while skinned; the frame is the same.
+DWORD Version50() { return 0x00000005; }
+
+TEST_F(SkinFrameTest, WithoutTheCaptionStyle) {
+  SetVersionFunction(&Version50);
+  FreeSkinManager();
+  delete data;
+  data = new TSkinData(nullptr);
+  data->BeginLoading();
+  data->SetSkinStream(stream);
+  data->SetActive(true);
+  data->Loaded();
+  // A window without owner (the framework's forms are owned by the application window).
+  HWND w = MakeRaw();
+  RECT c0{};
+  GetClientRect(w, &c0);
+  Show(w);
+  TWinSkinForm* sf = Skinned(w);
+  ASSERT_TRUE(sf);
+  EXPECT_TRUE(sf->Boxes & bxNoCaptionStyle);
+  EXPECT_NE(GetWindowLongA(w, GWL_STYLE) & WS_CAPTION, WS_CAPTION);
+  RECT c{}, r{};
+  GetClientRect(w, &c);
+  GetWindowRect(w, &r);
+  EXPECT_EQ(c.right, c0.right);
+  EXPECT_EQ(c.bottom, c0.bottom);
+  EXPECT_EQ(r.bottom - r.top, c0.bottom + 26 + 4);
+  ExpectFramePixels(w, 1, "active");
+  SetWindowTextA(w, "Netvosk2.1--免费版 (2)");
+  Pump(100);
+  ExpectFramePixels(w, 1, "after a new text");
+  Show(other);
+  ExpectFramePixels(w, 2, "inactive");
+  SetVersionFunction(nullptr);
+}
+
 TEST_F(SkinFrameTest, CaptionTextBoxAndDialogBorder) {
   TForm* form = MakeMainLike("abc");
   form->Show();
@@ -564,6 +600,28 @@ TEST_F(SkinFrameTest, MessageBoxesAreFramedAndLeaveNothingBehind) {
     Pump(50);
     SkinManage()->Purge();
     for (TWinSkinForm* f : SkinManage()->Forms) EXPECT_NE(f->Handle, seen);
+
+    // A caption wider than the box: the box widens, its contents move to stay centred.
+    bool centred = false, wide = false;
+    Later(400, [&] {
+      HWND box = nullptr;
+      while ((box = FindWindowExA(nullptr, box, "#32770", nullptr)))
+        if (IsWindowVisible(box)) break;
+      if (!box) return;
+      HWND ok = GetDlgItem(box, IDOK);
+      RECT cl{}, b{}, r{};
+      GetClientRect(box, &cl);
+      GetWindowRect(ok, &b);
+      GetWindowRect(box, &r);
+      MapWindowPoints(nullptr, box, reinterpret_cast<POINT*>(&b), 2);
+      centred = std::abs((b.left + b.right) / 2 - cl.right / 2) <= 3;
+      const TDataSkinTitle& title = *c.Title;
+      wide = r.right - r.left >= title.LeftWidth + title.RightWidth + 200;
+      PostMessageA(box, WM_COMMAND, IDOK, 0);
+    });
+    MessageBoxA(nullptr, "ok", "Netvosk--免费版 一个很长很长很长很长很长的标题", MB_OK);
+    EXPECT_TRUE(centred);
+    EXPECT_TRUE(wide);
 
     // The framework's message form: owned by its form until its window goes.
     bool formSkinned = false;
