@@ -42,6 +42,14 @@ COLORREF ScreenPixel(int x, int y) {
   ReleaseDC(nullptr, dc);
   return c;
 }
+// A pixel of the screen compared with what should be there (true off the screen, where a
+// maximised window's borders go).
+testing::AssertionResult ScreenShows(int x, int y, uint32_t expected) {
+  const COLORREF c = ScreenPixel(x, y);
+  if (c == CLR_INVALID || c == COLORREF(expected)) return testing::AssertionSuccess();
+  return testing::AssertionFailure() << "screen " << x << "," << y << " shows " << std::hex << c << ", not "
+                                     << expected;
+}
 
 void SendMouse(DWORD flags) {
   INPUT in{};
@@ -193,18 +201,21 @@ class SkinFrameTest : public testing::Test {
     const TSkinBitmap top = Piece(*c.Top, W - sf->BorderLeft - sf->BorderRight, sf->CaptionHeight, true, frame);
     for (int y : {30, H / 2, H - 8})
       for (int x = 0; x < sf->BorderLeft; ++x) {
-        EXPECT_EQ(ScreenPixel(r.left + x, r.top + y), left.Pixel(x, y)) << "left " << x << "," << y;
-        EXPECT_EQ(ScreenPixel(r.right - sf->BorderRight + x, r.top + y), right.Pixel(x, y)) << "right " << x << "," << y;
+        EXPECT_TRUE(ScreenShows(r.left + x, r.top + y, left.Pixel(x, y))) << "left";
+        EXPECT_TRUE(ScreenShows(r.right - sf->BorderRight + x, r.top + y, right.Pixel(x, y))) << "right";
       }
     for (int x : {10, W / 2, W - 20})
       for (int y = 0; y < sf->BorderBottom; ++y)
-        EXPECT_EQ(ScreenPixel(r.left + x, r.bottom - sf->BorderBottom + y), bottom.Pixel(x - sf->BorderLeft, y))
-            << "bottom " << x << "," << y;
+        EXPECT_TRUE(ScreenShows(r.left + x, r.bottom - sf->BorderBottom + y, bottom.Pixel(x - sf->BorderLeft, y)))
+            << "bottom";
     // The caption band between the text box and the right-aligned buttons.
-    const int from = sf->TextRect.right + 2, to = sf->RightButtonsLeft ? sf->RightButtonsLeft - 2 : W - 10;
+    const int from = sf->TextRect.right + 2;
+    int to = W - sf->BorderRight - 8;
+    for (auto& b : sf->CaptionButtons)
+      if (b->Visible && b->Bounds.left >= from) to = std::min(to, int(b->Bounds.left) - 2);
     for (int x = from; x < to; x += 7)
       for (int y : {1, sf->CaptionHeight / 2, sf->CaptionHeight - 1})
-        EXPECT_EQ(ScreenPixel(r.left + x, r.top + y), top.Pixel(x - sf->BorderLeft, y)) << "caption " << x << "," << y;
+        EXPECT_TRUE(ScreenShows(r.left + x, r.top + y, top.Pixel(x - sf->BorderLeft, y))) << "caption";
   }
 
   static inline TApplication* app = nullptr;
@@ -530,6 +541,72 @@ TEST_F(SkinFrameTest, SystemMenuFromIconCaptionAndKeyboard) {
     Pump(100);
   }
   EXPECT_FALSE(IsWindow(w));
+}
+
+TEST_F(SkinFrameTest, MaximiseRestoreAndMinimiseButtons) {
+  HWND w = MakeRaw(WS_OVERLAPPEDWINDOW);
+  Show(w);
+  TWinSkinForm* sf = Skinned(w);
+  ASSERT_TRUE(sf);
+  EXPECT_EQ(sf->BorderKind, bkSizeable);
+  auto visibleButton = [&](int action) -> TWinSysButton* {
+    for (auto& b : sf->CaptionButtons)
+      if (b->Action() == action && b->Visible) return b.get();
+    return nullptr;
+  };
+  auto click = [&](TWinSysButton* b) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    MoveTo(r.left + (b->Bounds.left + b->Bounds.right) / 2, r.top + (b->Bounds.top + b->Bounds.bottom) / 2);
+    Pump(80);
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    Pump(40);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+    Pump(250);
+  };
+  RECT normal{};
+  GetWindowRect(w, &normal);
+  TWinSysButton* maximize = visibleButton(1);
+  ASSERT_TRUE(maximize);
+  EXPECT_TRUE(maximize->Enabled);
+  const TDataSkinSysButton* maximizeSource = maximize->Source;
+  click(maximize);
+  EXPECT_TRUE(IsZoomed(w));
+  EXPECT_EQ(sf->WindowState, wsMaximizedState);
+  // Maximised: the restore button in its place, the frame still the skin's.
+  TWinSysButton* restore = visibleButton(1);
+  ASSERT_TRUE(restore);
+  EXPECT_NE(restore->Source, maximizeSource);
+  ExpectFramePixels(w, 1, "maximised");
+  click(restore);
+  EXPECT_FALSE(IsZoomed(w));
+  RECT back{};
+  GetWindowRect(w, &back);
+  EXPECT_TRUE(EqualRect(&back, &normal));
+  ExpectFramePixels(w, 1, "restored");
+
+  TWinSysButton* minimize = visibleButton(2);
+  ASSERT_TRUE(minimize);
+  click(minimize);
+  EXPECT_TRUE(IsIconic(w));
+  EXPECT_EQ(sf->WindowState, wsMinimizedState);
+  ShowWindow(w, SW_RESTORE);
+  Pump(150);
+  EXPECT_EQ(sf->WindowState, wsNormalState);
+  GetWindowRect(w, &back);
+  EXPECT_TRUE(EqualRect(&back, &normal));
+
+  // A double-click on the caption of a window with a maximise box maximises it.
+  RECT r{};
+  GetWindowRect(w, &r);
+  MoveTo(r.left + 100, r.top + 12);
+  Pump(60);
+  for (int i = 0; i < 2; ++i) {
+    SendMouse(MOUSEEVENTF_LEFTDOWN);
+    SendMouse(MOUSEEVENTF_LEFTUP);
+  }
+  Pump(300);
+  EXPECT_TRUE(IsZoomed(w));
 }
 
 TEST_F(SkinFrameTest, DraggingTheCaptionAndDoubleClickingIt) {
