@@ -194,7 +194,9 @@ bool TWinSkinForm::NCRButtonDown(TMessage& m) {
 }
 
 void TWinSkinForm::HoverTick() {
-  if (MenuTracking || !HotObject) return;
+  if (MenuTracking) return;
+  // ---- Control painters: on a raw window, the painter the mouse has left is told here. ----
+  if (!HotObject) return;
   POINT cursor{};
   GetCursorPos(&cursor);
   const POINT p = WindowPoint(cursor);

@@ -253,10 +253,9 @@ TButtonFacts TWinSkinForm::ButtonFactsNow() {
   f.MinimizeBox = (Boxes & bxMinimize) != 0;
   f.MaximizeBox = (Boxes & bxMaximize) != 0;
   f.SystemMenu = (Boxes & bxSystemMenu) != 0;
-  TSkinManage* manager = SkinManage();
-  // A menu bar of ours shows a maximised child's buttons; without one there is none.
+  // The buttons of a maximised MDI child show in a skinned menu bar of ours; until the
+  // frame has one, there is none to show them in.
   f.ChildMaximizedInBar = false;
-  (void)manager;
   f.BorderKind = BorderKind;
   f.SystemDialog = IsSystemDialog;
   HWND wnd = Handle;

@@ -523,6 +523,10 @@ void TWinSkinForm::FrameWndProc(TMessage& m, const TMessageNext& next) {
       if (!initialised_ && FrameEnabled && IsWindowVisible(Handle)) FinishAttachment();
       break;
     case XM_ISSKINNED: m.Result = 1; return;
+    case XM_RECREATED:
+      // ---- Control painters: the control in wParam was re-created; its painter is
+      // replaced here. ----
+      break;
     default: break;
   }
   if (Control && FrameEnabled && FormMessageHook(m, next)) return;
@@ -687,11 +691,8 @@ void TWinSkinForm::NCActivate(TMessage& m, const TMessageNext& next) {
 void TWinSkinForm::NCCalcSize(TMessage& m, const TMessageNext& next) {
   // The window's new rectangle, before the default handling turns it into a client one.
   RECT proposed{};
-  WINDOWPOS pos{};
   if (m.WParam) {
-    auto* p = reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam);
-    proposed = p->rgrc[0];
-    if (p->lppos) pos = *p->lppos;
+    proposed = reinterpret_cast<NCCALCSIZE_PARAMS*>(m.LParam)->rgrc[0];
   } else {
     proposed = *reinterpret_cast<RECT*>(m.LParam);
   }
@@ -713,7 +714,6 @@ void TWinSkinForm::NCCalcSize(TMessage& m, const TMessageNext& next) {
     *reinterpret_cast<RECT*>(m.LParam) = c;
     m.Result = 0;
   }
-  (void)pos;
 }
 
 void TWinSkinForm::NCHitTest(TMessage& m, const TMessageNext& next) {
