@@ -102,6 +102,24 @@ TSkinBitmap Piece(const TDataSkinBorder& b, int w, int h, bool stacked, int fram
 
 LRESULT CALLBACK PlainProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(w, msg, wp, lp); }
 
+// A window whose own procedure looks at the screen right after the system's handling of a
+// new text or icon, before the skinned frame repaints: whatever the system drew shows there.
+std::vector<COLORREF> g_probeRow;
+int g_probeY = 0;
+int g_probeActivations = 0;  // activation messages that reached the system's handling
+LRESULT CALLBACK ProbeProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_NCACTIVATE) ++g_probeActivations;
+  const LRESULT r = DefWindowProcA(w, msg, wp, lp);
+  if (msg == WM_SETTEXT || msg == WM_SETICON) {
+    GdiFlush();
+    RECT wr{};
+    GetWindowRect(w, &wr);
+    g_probeRow.clear();
+    for (int x = wr.left; x < wr.right; ++x) g_probeRow.push_back(ScreenPixel(x, wr.top + g_probeY));
+  }
+  return r;
+}
+
 HWND g_mdiClient = nullptr;
 LRESULT CALLBACK MdiFrameProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   return DefFrameProcA(w, g_mdiClient, msg, wp, lp);
@@ -120,6 +138,9 @@ class SkinFrameTest : public testing::Test {
     wc.hIcon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
     wc.lpszClassName = "NvFramedRaw";
+    RegisterClassA(&wc);
+    wc.lpfnWndProc = ProbeProc;
+    wc.lpszClassName = "NvCaptionProbe";
     RegisterClassA(&wc);
     wc.lpfnWndProc = MdiFrameProc;
     wc.lpszClassName = "NvMdiFrame";
@@ -292,6 +313,51 @@ TEST_F(SkinFrameTest, MainWindowGeometryPixelsAndActivation) {
     EXPECT_EQ(ScreenPixel(r.left + x, r.top + 2), before[size_t(x)]) << x;
   }
   ExpectFramePixels(w, 1, "after a new text");
+  // Neither a new icon nor an activation message lets the system draw its caption.
+  HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+  SendMessageA(w, WM_SETICON, ICON_SMALL, LPARAM(icon));
+  SendMessageA(w, WM_SETICON, ICON_BIG, LPARAM(icon));
+  Pump(50);
+  ExpectFramePixels(w, 1, "after a new icon");
+  EXPECT_EQ(SendMessageA(w, WM_NCACTIVATE, TRUE, 0), 1);
+  ExpectFramePixels(w, 1, "after an activation message");
+}
+
+TEST_F(SkinFrameTest, TheSystemDrawsNoCaptionForANewTextOrIcon) {
+  HWND w = CreateWindowExA(0, "NvCaptionProbe", "probe", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 80, 80, 300, 200,
+                           nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  raw.push_back(w);
+  Show(w);
+  TWinSkinForm* sf = Skinned(w);
+  ASSERT_TRUE(sf);
+  RECT r{};
+  GetWindowRect(w, &r);
+  const int W = r.right - r.left;
+  const TSkinBitmap top = Piece(*data->Content().Top, W - sf->BorderLeft - sf->BorderRight, sf->CaptionHeight, true, 1);
+  for (int y : {3, 10, 20}) {
+    SCOPED_TRACE(y);
+    g_probeY = y;
+    auto expectBand = [&](const char* what) {
+      ASSERT_EQ(g_probeRow.size(), size_t(W)) << what;
+      // Between the text box and the buttons the band is the skin's top piece.
+      int to = W - sf->BorderRight - 8;
+      for (auto& b : sf->CaptionButtons)
+        if (b->Visible && b->Bounds.left > sf->TextRect.right) to = std::min(to, int(b->Bounds.left) - 2);
+      for (int x = sf->TextRect.right + 40; x < to; ++x)
+        EXPECT_EQ(g_probeRow[size_t(x)], COLORREF(top.Pixel(x - sf->BorderLeft, y))) << what << " " << x;
+    };
+    SetWindowTextA(w, "probe");
+    expectBand("text");
+    HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON");
+    SendMessageA(w, WM_SETICON, ICON_SMALL, LPARAM(icon));
+    expectBand("icon");
+  }
+  // The frame answers activation itself: the system's handling would draw its caption.
+  g_probeActivations = 0;
+  Show(other);
+  Show(w);
+  EXPECT_EQ(g_probeActivations, 0);
+  EXPECT_TRUE(sf->Active);
 }
 
 // Systems of version 5.0 and 6.0 lose the caption style while skinned; the frame is the same.
