@@ -867,6 +867,25 @@ TEST_F(SkinFrameTest, BeforeItsFrameIsReadyAndAfterItsWindowWent) {
   EXPECT_EQ(ff->Owner(), nullptr);
   m->Purge();
   EXPECT_FALSE(TWinSkinForm::IsLive(ff));
+
+  // Again and again, either way round: the window first, or the form with its window.
+  for (int i = 0; i < 12; ++i) {
+    SCOPED_TRACE(i);
+    auto* f = new TForm(nullptr);
+    f->SetBorderStyle(bsSingle);
+    f->SetCaption("again");
+    f->SetBounds(90, 90, 300, 200);
+    f->Show();
+    Show(f->Handle());
+    TWinSkinForm* k = Skinned(f->Handle());
+    ASSERT_TRUE(k);
+    if (i % 2) DestroyWindow(f->Handle());
+    delete f;
+    Pump(20);
+    m->Purge();
+    EXPECT_FALSE(TWinSkinForm::IsLive(k));
+  }
+  EXPECT_TRUE(m->Forms.size() <= 2u);
 }
 
 TEST_F(SkinFrameTest, MdiFrameAndChild) {
