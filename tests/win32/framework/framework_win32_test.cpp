@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <thread>
 
 #include "framework/application_win32.h"
@@ -12,6 +13,7 @@
 #include "framework/status_bar_win32.h"
 #include "framework/std_controls_win32.h"
 #include "framework/streams.h"
+#include "framework/timer_win32.h"
 
 namespace {
 
@@ -234,6 +236,71 @@ TEST_F(FrameworkWin32, MessageFormShowsTextAndClosesOnOk) {
   EXPECT_EQ(seenText, "设置完成");
   EXPECT_EQ(seenClass, "OK");
   EXPECT_TRUE(IsWindowEnabled(form->Handle()));  // the owner is enabled again
+}
+
+// The user's thread in these tests: waits for the visible message window and closes it the
+// way `close` does.
+template <class Close>
+std::thread CloseMessageWhenShown(Close close) {
+  return std::thread([close] {
+    for (int i = 0; i < 200; ++i) {
+      HWND box = FindWindowA("TMessageForm", nullptr);
+      if (box && IsWindowVisible(box)) return close(box);
+      Sleep(25);
+    }
+  });
+}
+
+TEST_F(FrameworkWin32, MessageFormGivesTheActivationBack) {
+  // A second window of the program, active when the message comes up: it is not the first
+  // window in the thread's list, so the window that was active must be remembered.
+  auto* other = new TForm(app);
+  other->SetCaption("other");
+  other->SetBounds(40, 40, 200, 120);
+  other->Show();
+  struct Case {
+    TForm* active;
+    void (*close)(HWND box);
+  } cases[] = {
+      {form, [](HWND box) { PostMessageA(FindWindowExA(box, nullptr, "TButton", nullptr), BM_CLICK, 0, 0); }},
+      {other, [](HWND box) { PostMessageA(FindWindowExA(box, nullptr, "TButton", nullptr), BM_CLICK, 0, 0); }},
+      {other, [](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); }},
+      {form, [](HWND box) { PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0); }},
+  };
+  for (const Case& c : cases) {
+    SetActiveWindow(c.active->Handle());
+    ASSERT_EQ(GetActiveWindow(), c.active->Handle());
+    std::thread user = CloseMessageWhenShown(c.close);
+    ShowMessage("修改完成。");
+    user.join();
+    EXPECT_EQ(GetActiveWindow(), c.active->Handle()) << c.active->Caption();
+    EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+    EXPECT_TRUE(IsWindowEnabled(other->Handle()));
+  }
+  // The window that was active is freed while the message is up: the message still closes
+  // and leaves the remaining windows usable.
+  auto* gone = new TForm(app);
+  gone->SetCaption("gone");
+  gone->Show();
+  SetActiveWindow(gone->Handle());
+  std::atomic<bool> freed{false};
+  auto* freeIt = new TTimer(app);
+  freeIt->SetInterval(10);
+  freeIt->SetOnTimer([&](TObject*) {
+    if (!FindWindowA("TMessageForm", nullptr) || freed) return;
+    delete gone;
+    freed = true;
+  });
+  std::thread user = CloseMessageWhenShown([&](HWND box) {
+    for (int i = 0; i < 400 && !freed; ++i) Sleep(5);
+    PostMessageA(box, WM_CLOSE, 0, 0);
+  });
+  ShowMessage("修改完成。");
+  user.join();
+  delete freeIt;
+  EXPECT_TRUE(freed);
+  EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+  EXPECT_TRUE(errors.empty());
 }
 
 TEST(Picture, DecodesGifAndRefusesGarbage) {
