@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <atomic>
 #include <thread>
 
@@ -315,6 +317,48 @@ TEST_F(FrameworkWin32, MessageFormGivesTheActivationBack) {
   EXPECT_TRUE(freed);
   EXPECT_TRUE(IsWindowEnabled(form->Handle()));
   EXPECT_TRUE(errors.empty());
+}
+
+// The tooltip windows of this thread.
+BOOL CALLBACK CollectTooltip(HWND w, LPARAM list) {
+  if (ClassOf(w) == "tooltips_class32") reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+  return TRUE;
+}
+std::vector<HWND> Tooltips() {
+  std::vector<HWND> found;
+  EnumThreadWindows(GetCurrentThreadId(), CollectTooltip, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+TEST_F(FrameworkWin32, HintWindowIsMadeWhenTheMouseFirstComes) {
+  // Away from every window of the test, so that no real mouse move comes in between.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  auto* ok = Find<TButton>("Ok");
+  ok->SetHint("保存这个IP");
+  ok->SetShowHint(true);
+  for (int i = 0; i < 5; ++i) {
+    app->ProcessMessages();
+    Sleep(5);
+  }
+  EXPECT_TRUE(Tooltips().empty());  // nothing made before the mouse needs it
+  PostMessageA(ok->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  app->ProcessMessages();
+  std::vector<HWND> tips = Tooltips();
+  ASSERT_EQ(tips.size(), 1u);
+  char text[64] = "";
+  TOOLINFOA ti{};
+  ti.cbSize = TTTOOLINFOA_V1_SIZE;
+  ti.hwnd = ok->Handle();
+  ti.uId = reinterpret_cast<UINT_PTR>(ok->Handle());
+  ti.lpszText = text;
+  SendMessageA(tips[0], TTM_GETTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
+  EXPECT_STREQ(text, "保存这个IP");
+  // A hint set later goes straight to the window that is there now.
+  auto* bad = Find<TButton>("Bad");
+  bad->SetHint("later");
+  bad->SetShowHint(true);
+  EXPECT_EQ(SendMessageA(tips[0], TTM_GETTOOLCOUNT, 0, 0), 2);
+  EXPECT_EQ(Tooltips().size(), 1u);
 }
 
 TEST(Picture, DecodesGifAndRefusesGarbage) {
