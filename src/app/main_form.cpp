@@ -1,12 +1,11 @@
 #include "app/main_form.h"
 
-#include <shellapi.h>
-
 #include <map>
 
 #include "framework/application_win32.h"
 #include "framework/image_win32.h"
 #include "framework/message_form_win32.h"
+#include "framework/shell_open_win32.h"
 #include "framework/status_bar_win32.h"
 #include "framework/std_controls_win32.h"
 #include "netcfg/netsh_win32.h"
@@ -136,7 +135,7 @@ void TForm1::Button4Click(TObject*) { Close(); }
 
 void TForm1::OpenInBrowser(const char* url) {
   // The result is not looked at: a missing browser is no concern of this window.
-  ShellExecuteA(Handle(), "Open", "IEXPLORE.EXE", url, "", SW_SHOWNORMAL);
+  ShellOpen(Handle(), "Open", "IEXPLORE.EXE", url, "", SW_SHOWNORMAL);
 }
 
 void TForm1::Button5Click(TObject*) { OpenInBrowser(kAffiliatePage); }

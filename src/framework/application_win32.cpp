@@ -117,6 +117,10 @@ void TApplication::HandleMessage(MSG& msg) {
       return;
     }
     if (IsKeyMsg(msg)) return;
+    // Before the message goes on, so that the tooltip sees this first move already.
+    if (!pendingHints_.empty() && ((msg.message >= WM_MOUSEFIRST && msg.message <= WM_MOUSELAST) ||
+                                   msg.message == WM_NCMOUSEMOVE))
+      CreateHintWindow();
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   });
@@ -177,8 +181,16 @@ int TApplication::MessageBox(const std::string& text, const std::string& caption
   return ::MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
 
-namespace {
-constexpr UINT kCreateHintWindow = WM_APP + 0x100;
+void TApplication::CreateHintWindow() {
+  if (!hintWindow_)
+    hintWindow_.Reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
+                                      GetModuleHandleA(nullptr), nullptr));
+  std::vector<HWND> pending;
+  pending.swap(pendingHints_);
+  if (hintWindow_)
+    for (HWND h : pending)
+      if (IsWindow(h)) SetHintTool(h);
 }
 
 void TApplication::UpdateHint(TWinControl* control) {
@@ -186,9 +198,9 @@ void TApplication::UpdateHint(TWinControl* control) {
   HWND hwnd = control->Handle();
   if (!hintWindow_) {
     if (!control->ShowHint() || control->Hint().empty()) return;
-    // The tooltip is a top-level window of its own. It is made once the program is up and
-    // painted, so that it adds nothing to start-up; until then the hints wait here.
-    if (pendingHints_.empty()) PostMessageA(Handle(), kCreateHintWindow, 0, 0);
+    // The tooltip is a top-level window of its own, of no use before the mouse comes near
+    // the program: it is made with the first mouse message (CreateHintWindow), well ahead of
+    // the tooltip's own delay, so that it adds nothing to start-up. Until then the hints wait.
     pendingHints_.push_back(hwnd);
     return;
   }
@@ -211,20 +223,6 @@ void TApplication::SetHintTool(HWND hwnd) {
 }
 
 void TApplication::WndProc(TMessage& m) {
-  if (m.Msg == kCreateHintWindow) {
-    if (!hintWindow_)
-      hintWindow_.Reset(CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                                        CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr,
-                                        GetModuleHandleA(nullptr), nullptr));
-    std::vector<HWND> pending;
-    pending.swap(pendingHints_);
-    if (hintWindow_)
-      for (HWND h : pending)
-        if (IsWindow(h)) SetHintTool(h);
-    m.Result = 0;
-    return;
-  }
   if (m.Msg == WM_CLOSE && mainForm_) {
     mainForm_->Close();
     m.Result = 0;

@@ -82,6 +82,7 @@ class TApplication : public TWinControl {
   bool terminated_ = false;
   bool handlingException_ = false;
   void SetHintTool(HWND hwnd);
+  void CreateHintWindow();  // the tooltip window, with the hints waiting for it
   TOwnedWindow hintWindow_;
   TExceptionSink previousSink_ = nullptr;
   std::vector<HWND> pendingHints_;  // windows whose hints wait for the tooltip window

@@ -69,6 +69,9 @@ void TMessageForm::Setup(const std::string& caption, const std::string& text,
 }
 
 int TMessageForm::ShowModal() {
+  // The window the user was working in gets the activation back when the message goes;
+  // otherwise hiding the message leaves the system to pick a window (often none of ours).
+  HWND previous = GetActiveWindow();
   // Every other window of the thread is disabled while the message is up.
   std::vector<HWND> disabled;
   EnumThreadWindows(GetCurrentThreadId(), CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
@@ -99,9 +102,15 @@ int TMessageForm::ShowModal() {
       DispatchMessageA(&msg);
     });
   }
+  // Enable first (a disabled window cannot be activated), then activate the previous window
+  // while the message is still on screen, and only then hide it.
   for (HWND h : disabled) EnableWindow(h, TRUE);
+  if (previous && previous != self && IsWindow(previous)) {
+    SetActiveWindow(previous);
+  } else if (!disabled.empty()) {
+    SetActiveWindow(disabled.front());
+  }
   if (IsWindow(self)) ShowWindow(self, SW_HIDE);
-  if (!disabled.empty()) SetActiveWindow(disabled.front());
   return result_;
 }
 

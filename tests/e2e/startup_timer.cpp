@@ -1,15 +1,21 @@
-// Measures start-up to first paint of GUI programs under Wine.
+// Measures start-up of GUI programs under Wine, from outside, the way a user waits for it.
 //
 //   startup_timer <runs> <exe> <class> <caption> [<exe> <class> <caption> ...]
 //
-// Each run starts the program and polls (every millisecond, high-resolution timer) until a
-// visible top-level window of that class whose caption begins with the given text exists whose update region,
-// and that of every visible child, is empty: the program has handled the paint messages its window got when
-// it was shown, so the window has been painted once, completely. The programs take turns run by run, so that
-// the machine's load weighs on each alike. Prints every run, then per program the median and the peak working
-// set. Beside that: when the window was first painted with its skinned frame (it answers the skin
-// engine's "is skinned" query and has no paint pending; never for an unskinned program) and when
-// the process first waited for input with an empty queue (input idle).
+// Each run starts the program and, polling every millisecond (high-resolution timer), takes
+// three moments counted from just before CreateProcess:
+//   visible  a visible top-level window of the process with that class and a caption that
+//            begins with the given text exists (the main window);
+//   idle     the main window is visible and WaitForInputIdle has returned: the program waits
+//            for input with an empty queue (a second thread waits for that, so that the
+//            polling goes on meanwhile);
+//   painted  the main window is visible and its update region, and that of every visible
+//            child, is empty: it has been painted once, completely.
+// The window is found without sending it a message (a sent message would be answered only
+// once the program pumps, and would itself be work the program does while starting).
+// The programs take turns run by run, so that the machine's load weighs on each alike. Prints
+// every run, then per program the medians and the peak working set, and for the first two
+// programs the ratios of both spans.
 // windows.h first: the others need its types.
 // clang-format off
 #include <windows.h>
@@ -46,64 +52,97 @@ HWND NeedsPaint(HWND w) {
   return nullptr;
 }
 
-// The skin engine's XM_ISSKINNED: a skinned window answers 1.
-constexpr UINT kIsSkinned = 0x3523;
-
-bool Skinned(HWND w) {
-  DWORD_PTR answer = 0;
-  return SendMessageTimeoutA(w, kIsSkinned, 0, 0, SMTO_ABORTIFHUNG, 200, &answer) && answer == 1;
-}
-
 struct Target {
   std::string exe, cls, caption;
-  std::vector<double> ms;
-  std::vector<double> shown;    // when the window was first seen visible
-  std::vector<double> skinned;  // first complete paint with the skinned frame
-  std::vector<double> idle;     // input idle
+  std::vector<double> idle, painted, shown;
   SIZE_T peak = 0;
 };
 
-// One launch; negative on failure.
-double RunOnce(Target& t) {
+// The caption as the window manager keeps it: no message goes to the program.
+bool CaptionBegins(HWND w, const std::string& begin) {
+  char text[256] = "";
+  GetWindowTextA(w, text, sizeof text);
+  return std::string(text).rfind(begin, 0) == 0;
+}
+
+// The peak working set of a process, through psapi loaded on first use.
+SIZE_T PeakWorkingSet(HANDLE process) {
+  using Info = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+  static Info info = [] {
+    HMODULE psapi = LoadLibraryA("psapi.dll");
+    return psapi ? reinterpret_cast<Info>(reinterpret_cast<void*>(GetProcAddress(psapi, "GetProcessMemoryInfo")))
+                 : nullptr;
+  }();
+  PROCESS_MEMORY_COUNTERS mem{};
+  mem.cb = sizeof mem;
+  return info && info(process, &mem, sizeof mem) ? mem.PeakWorkingSetSize : 0;
+}
+
+struct IdleWait {
+  HANDLE process;
+  double start;
+  volatile LONG done;
+  double at;
+};
+
+DWORD WINAPI WaitIdle(void* p) {
+  auto* w = static_cast<IdleWait*>(p);
+  DWORD r = WaitForInputIdle(w->process, 30000);
+  w->at = r == 0 ? Now() - w->start : -1;
+  InterlockedExchange(&w->done, 1);
+  return 0;
+}
+
+struct Run {
+  double shown = -1, idle = -1, painted = -1;
+};
+
+// One launch; a span stays negative when it was not reached.
+Run RunOnce(Target& t) {
   std::string dir = t.exe.substr(0, t.exe.find_last_of('\\'));
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   std::string cmd = "\"" + t.exe + "\"";
+  Run run;
   double start = Now();
   if (!CreateProcessA(t.exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
-    return -1;
-  double painted = -1, skinned = -1, idle = -1;
+    return run;
+  IdleWait wait{pi.hProcess, start, 0, -1};
+  HANDLE waiter = CreateThread(nullptr, 0, WaitIdle, &wait, 0, nullptr);
   HWND main = nullptr;
+  bool idleSeen = false;
   while (Now() - start < 30000) {
-    if (idle < 0 && WaitForInputIdle(pi.hProcess, 0) == 0) idle = Now() - start;
     if (!main) {
       for (HWND w : nvdrv::TopWindows(pi.dwProcessId, t.cls))
-        if (nvdrv::Text(w).rfind(t.caption, 0) == 0) main = w;
-      if (main) t.shown.push_back(Now() - start);
+        if (CaptionBegins(w, t.caption)) main = w;
+      if (main) run.shown = Now() - start;
     }
-    if (main && painted < 0 && !NeedsPaint(main)) painted = Now() - start;
-    if (main && skinned < 0 && Skinned(main) && !NeedsPaint(main)) skinned = Now() - start;
-    // An unskinned program is given a moment to turn out otherwise.
-    if (painted >= 0 && idle >= 0 && (skinned >= 0 || Now() - start > painted + 1500)) break;
+    if (main && run.painted < 0 && !NeedsPaint(main)) run.painted = Now() - start;
+    if (!idleSeen && wait.done) {
+      idleSeen = true;
+      if (wait.at < 0) break;
+    }
+    if (main && idleSeen && run.idle < 0) run.idle = std::max(wait.at, run.shown);
+    if (run.painted >= 0 && run.idle >= 0) break;
     if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;
   }
-  if (skinned >= 0) t.skinned.push_back(skinned);
-  if (idle >= 0) t.idle.push_back(idle);
-  PROCESS_MEMORY_COUNTERS mem{};
-  if (GetProcessMemoryInfo(pi.hProcess, &mem, sizeof mem)) t.peak = std::max(t.peak, mem.PeakWorkingSetSize);
-  if (painted < 0) {
+  t.peak = std::max(t.peak, PeakWorkingSet(pi.hProcess));
+  if (run.painted < 0 || run.idle < 0) {
     HWND unpainted = main ? NeedsPaint(main) : nullptr;
-    std::fprintf(stderr, "%s: %s after %.0f ms%s%s\n", t.exe.c_str(),
-                 main ? "window never painted completely" : "no window", Now() - start,
-                 unpainted ? ", waiting: " : "", unpainted ? nvdrv::ClassOf(unpainted).c_str() : "");
+    std::fprintf(stderr, "%s: %s%s%s after %.0f ms%s%s\n", t.exe.c_str(), main ? "" : "no window",
+                 main && run.painted < 0 ? "window never painted completely " : "",
+                 main && run.idle < 0 ? "never idle" : "", Now() - start, unpainted ? ", waiting: " : "",
+                 unpainted ? nvdrv::ClassOf(unpainted).c_str() : "");
   }
   if (main) PostMessageA(main, WM_CLOSE, 0, 0);
   if (WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
   WaitForSingleObject(pi.hProcess, 5000);
+  WaitForSingleObject(waiter, 5000);
+  CloseHandle(waiter);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
-  return painted;
+  return run;
 }
 
 double Median(std::vector<double> v) {
@@ -130,6 +169,18 @@ std::vector<std::string> AnsiArgs() {
   return args;
 }
 
+// The ratio of the first program's span to the second's: of the medians, and the median of
+// the run-by-run ratios (runs taken side by side share the machine's load of that moment, so
+// on a busy machine their ratios are steadier than the ratio of medians).
+void PrintRatio(const char* span, const std::vector<double>& a, const std::vector<double>& b) {
+  if (Median(b) <= 0) return;
+  std::vector<double> paired;
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) paired.push_back(a[i] / b[i]);
+  std::printf("ratio   %-8s %.2f of the medians", span, Median(a) / Median(b));
+  if (a.size() == b.size()) std::printf(", %.2f median of run-by-run ratios", Median(paired));
+  std::printf("\n");
+}
+
 }  // namespace
 
 int main() {
@@ -142,39 +193,32 @@ int main() {
   timeBeginPeriod(1);
   int runs = std::max(1, std::atoi(args[1].c_str()));
   std::vector<Target> targets;
-  for (int i = 2; i + 2 < argc; i += 3) targets.push_back({args[i], args[i + 1], args[i + 2], {}, {}, {}, {}, 0});
+  for (int i = 2; i + 2 < argc; i += 3) targets.push_back({args[i], args[i + 1], args[i + 2], {}, {}, {}, 0});
 
   for (Target& t : targets) RunOnce(t);  // warm-up: disk cache, wineserver, fonts
+  for (Target& t : targets) t.peak = 0;
   for (int r = 0; r < runs; ++r) {
     for (Target& t : targets) {
-      double ms = RunOnce(t);
-      std::printf("run %2d  %-40s %8.1f ms\n", r + 1, t.exe.c_str(), ms);
-      if (ms >= 0) t.ms.push_back(ms);
+      Run run = RunOnce(t);
+      std::printf("run %2d  %-40s idle %7.1f  painted %7.1f  visible %7.1f ms\n", r + 1, t.exe.c_str(), run.idle,
+                  run.painted, run.shown);
+      // A run counts only when both spans were reached, so that the spans pair up.
+      if (run.idle < 0 || run.painted < 0) continue;
+      t.idle.push_back(run.idle);
+      t.painted.push_back(run.painted);
+      t.shown.push_back(run.shown);
     }
   }
   int failed = 0;
   for (Target& t : targets) {
-    std::printf("median  %-40s %8.1f ms  (%zu of %d runs; visible at %.1f ms)  peak working set %zu KB\n",
-                t.exe.c_str(), Median(t.ms), t.ms.size(), runs, Median(t.shown),
+    std::printf("median  %-40s idle %7.1f  painted %7.1f  visible %7.1f ms  (%zu of %d runs)  peak working set %zu KB\n",
+                t.exe.c_str(), Median(t.idle), Median(t.painted), Median(t.shown), t.idle.size(), runs,
                 static_cast<size_t>(t.peak / 1024));
-    std::printf("        first skinned paint %.1f ms (%zu runs), input idle %.1f ms (%zu runs)\n",
-                Median(t.skinned), t.skinned.size(), Median(t.idle), t.idle.size());
-    if (t.ms.empty()) ++failed;
+    if (t.idle.empty()) ++failed;
   }
-  if (targets.size() >= 2 && Median(targets[1].ms) > 0) {
-    std::printf("ratio   %.2f (of the medians)\n", Median(targets[0].ms) / Median(targets[1].ms));
-    // Runs taken side by side share the machine's load of that moment; the median of their
-    // ratios is steadier than the ratio of medians on a busy machine.
-    std::vector<double> paired;
-    for (std::size_t i = 0; i < targets[0].ms.size() && i < targets[1].ms.size(); ++i)
-      paired.push_back(targets[0].ms[i] / targets[1].ms[i]);
-    if (targets[0].ms.size() == targets[1].ms.size())
-      std::printf("ratio   %.2f (median of run-by-run ratios)\n", Median(paired));
-    if (!targets[0].skinned.empty())
-      std::printf("ratio   %.2f (first skinned paint of the first to first paint of the second)\n",
-                  Median(targets[0].skinned) / Median(targets[1].ms));
-    if (!targets[0].idle.empty() && !targets[1].idle.empty())
-      std::printf("ratio   %.2f (input idle)\n", Median(targets[0].idle) / Median(targets[1].idle));
+  if (targets.size() >= 2) {
+    PrintRatio("idle", targets[0].idle, targets[1].idle);
+    PrintRatio("painted", targets[0].painted, targets[1].painted);
   }
   timeEndPeriod(1);
   return failed ? 1 : 0;

@@ -1,7 +1,5 @@
 #include "exceptions/dialog/error_dialog_window_win32.h"
 
-#include <shellapi.h>
-
 #include <algorithm>
 #include <atomic>
 
@@ -10,6 +8,7 @@
 #include "exceptions/dialog/dialog_resources_win32.h"
 #include "exceptions/dialog/error_dialog_win32.h"
 #include "exceptions/options/module_options.h"
+#include "framework/shell_open_win32.h"
 
 namespace {
 std::atomic<HWND> currentDialog{nullptr};
@@ -401,7 +400,7 @@ void TErrorDialog::Close(bool terminate) {
 void TErrorDialog::OpenSupport() {
   pinned_ = false;
   SetWindowPos(w_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  ShellExecuteA(w_, "open", in_.options.supportAddress.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
+  ShellOpen(w_, "open", in_.options.supportAddress.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED);
 }
 
 void TErrorDialog::KeepOnTop() {

@@ -1,4 +1,5 @@
-# netvosk.exe must need no DLL beyond those of Windows itself (the runtime is linked in).
+# netvosk.exe must need no DLL beyond those of Windows itself (the runtime is linked in), and
+# must not make the loader map at every start what it only loads when first needed.
 #   cmake -DEXE=netvosk.exe -DOBJDUMP=objdump -P check_imports.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
@@ -7,6 +8,7 @@ endif()
 string(REGEX MATCHALL "DLL Name: [^\n]+" lines "${dump}")
 set(allowed kernel32.dll user32.dll gdi32.dll comctl32.dll shell32.dll advapi32.dll msvcrt.dll
             ole32.dll oleaut32.dll comdlg32.dll version.dll ws2_32.dll wsock32.dll)
+set(loaded_on_demand shell32.dll)
 foreach(line ${lines})
   string(REPLACE "DLL Name: " "" dll "${line}")
   string(STRIP "${dll}" dll)
@@ -14,6 +16,10 @@ foreach(line ${lines})
   list(FIND allowed ${dll} found)
   if(found EQUAL -1)
     message(FATAL_ERROR "netvosk.exe imports ${dll}, which Windows does not ship")
+  endif()
+  list(FIND loaded_on_demand ${dll} found)
+  if(NOT found EQUAL -1)
+    message(FATAL_ERROR "netvosk.exe imports ${dll}, which it loads only when first needed")
   endif()
   message(STATUS "imports ${dll}")
 endforeach()

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <atomic>
 #include <thread>
 
 #include "framework/application_win32.h"
@@ -12,6 +15,7 @@
 #include "framework/status_bar_win32.h"
 #include "framework/std_controls_win32.h"
 #include "framework/streams.h"
+#include "framework/timer_win32.h"
 
 namespace {
 
@@ -234,6 +238,127 @@ TEST_F(FrameworkWin32, MessageFormShowsTextAndClosesOnOk) {
   EXPECT_EQ(seenText, "设置完成");
   EXPECT_EQ(seenClass, "OK");
   EXPECT_TRUE(IsWindowEnabled(form->Handle()));  // the owner is enabled again
+}
+
+// The user's thread in these tests: waits for the visible message window and closes it the
+// way `close` does.
+template <class Close>
+std::thread CloseMessageWhenShown(Close close) {
+  return std::thread([close] {
+    for (int i = 0; i < 200; ++i) {
+      HWND box = FindWindowA("TMessageForm", nullptr);
+      if (box && IsWindowVisible(box)) return close(box);
+      Sleep(25);
+    }
+  });
+}
+
+TEST_F(FrameworkWin32, MessageFormGivesTheActivationBack) {
+  // Two windows of the program; whichever was active when the message came up is active
+  // again when it has gone.
+  auto* other = new TForm(app);
+  other->SetCaption("other");
+  other->SetBounds(40, 40, 200, 120);
+  other->Show();
+  struct Case {
+    TForm* active;
+    void (*close)(HWND box);
+  } cases[] = {
+      {form, [](HWND box) { PostMessageA(FindWindowExA(box, nullptr, "TButton", nullptr), BM_CLICK, 0, 0); }},
+      {other, [](HWND box) { PostMessageA(FindWindowExA(box, nullptr, "TButton", nullptr), BM_CLICK, 0, 0); }},
+      {other, [](HWND box) { PostMessageA(box, WM_CLOSE, 0, 0); }},
+      {form, [](HWND box) { PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 0); }},
+  };
+  // What the display still has to tell the program about the windows shown and hidden comes
+  // in after a while; the activation must hold once that has been handled too.
+  auto settle = [&] {
+    for (int i = 0; i < 10; ++i) {
+      app->ProcessMessages();
+      Sleep(5);
+    }
+  };
+  for (const Case& c : cases) {
+    SetActiveWindow(c.active->Handle());
+    // The other window lies above the active one, as after a click-through or a window
+    // brought up without activation: the topmost window is not the one to go back to.
+    TForm* inactive = c.active == form ? other : form;
+    SetWindowPos(inactive->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    settle();
+    ASSERT_EQ(GetActiveWindow(), c.active->Handle());
+    std::thread user = CloseMessageWhenShown(c.close);
+    ShowMessage("修改完成。");
+    user.join();
+    settle();
+    EXPECT_EQ(GetActiveWindow(), c.active->Handle()) << c.active->Caption();
+    EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+    EXPECT_TRUE(IsWindowEnabled(other->Handle()));
+  }
+  // The window that was active is freed while the message is up: the message still closes
+  // and leaves the remaining windows usable.
+  auto* gone = new TForm(app);
+  gone->SetCaption("gone");
+  gone->Show();
+  SetActiveWindow(gone->Handle());
+  std::atomic<bool> freed{false};
+  auto* freeIt = new TTimer(app);
+  freeIt->SetInterval(10);
+  freeIt->SetOnTimer([&](TObject*) {
+    if (!FindWindowA("TMessageForm", nullptr) || freed) return;
+    delete gone;
+    freed = true;
+  });
+  std::thread user = CloseMessageWhenShown([&](HWND box) {
+    for (int i = 0; i < 400 && !freed; ++i) Sleep(5);
+    PostMessageA(box, WM_CLOSE, 0, 0);
+  });
+  ShowMessage("修改完成。");
+  user.join();
+  delete freeIt;
+  EXPECT_TRUE(freed);
+  EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+  EXPECT_TRUE(errors.empty());
+}
+
+// The tooltip windows of this thread.
+BOOL CALLBACK CollectTooltip(HWND w, LPARAM list) {
+  if (ClassOf(w) == "tooltips_class32") reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
+  return TRUE;
+}
+std::vector<HWND> Tooltips() {
+  std::vector<HWND> found;
+  EnumThreadWindows(GetCurrentThreadId(), CollectTooltip, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+TEST_F(FrameworkWin32, HintWindowIsMadeWhenTheMouseFirstComes) {
+  // Away from every window of the test, so that no real mouse move comes in between.
+  SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
+  auto* ok = Find<TButton>("Ok");
+  ok->SetHint("保存这个IP");
+  ok->SetShowHint(true);
+  for (int i = 0; i < 5; ++i) {
+    app->ProcessMessages();
+    Sleep(5);
+  }
+  EXPECT_TRUE(Tooltips().empty());  // nothing made before the mouse needs it
+  PostMessageA(ok->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+  app->ProcessMessages();
+  std::vector<HWND> tips = Tooltips();
+  ASSERT_EQ(tips.size(), 1u);
+  char text[64] = "";
+  TOOLINFOA ti{};
+  ti.cbSize = TTTOOLINFOA_V1_SIZE;
+  ti.hwnd = ok->Handle();
+  ti.uId = reinterpret_cast<UINT_PTR>(ok->Handle());
+  ti.lpszText = text;
+  SendMessageA(tips[0], TTM_GETTEXTA, 0, reinterpret_cast<LPARAM>(&ti));
+  EXPECT_STREQ(text, "保存这个IP");
+  // A hint set later goes straight to the window that is there now.
+  auto* bad = Find<TButton>("Bad");
+  bad->SetHint("later");
+  bad->SetShowHint(true);
+  EXPECT_EQ(SendMessageA(tips[0], TTM_GETTOOLCOUNT, 0, 0), 2);
+  EXPECT_EQ(Tooltips().size(), 1u);
 }
 
 TEST(Picture, DecodesGifAndRefusesGarbage) {
