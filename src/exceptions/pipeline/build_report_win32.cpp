@@ -19,6 +19,7 @@
 #include "exceptions/dialog/dialog_model.h"
 #include "exceptions/dialog/error_dialog_win32.h"
 #include "exceptions/options/module_options.h"
+#include "exceptions/options/texts.h"
 #include "exceptions/pipeline/pipeline_rules.h"
 #include "exceptions/pipeline/report_pipeline_win32.h"
 #include "exceptions/pipeline/report_run_win32.h"

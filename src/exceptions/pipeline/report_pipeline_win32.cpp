@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 #include "exceptions/capture/capture_record.h"
@@ -127,8 +128,9 @@ void RunPendingStep(TReportRun& run) {
   SetEvent(run.stepDone);
 }
 
-// One round of the main thread's queue: at most kMaxPumpedMessages messages.
-void PumpRound() {
+// One round of the main thread's queue: at most kMaxPumpedMessages messages. A WM_QUIT is
+// kept for the program's own loop, which sees it again once the report is over.
+void PumpRound(std::optional<int>& quit) {
   MSG msg;
   for (int i = 0; i < kMaxPumpedMessages && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i) {
     switch (PumpActionFor(msg.message)) {
@@ -136,9 +138,8 @@ void PumpRound() {
       case TPumpAction::paBeep: MessageBeep(MB_OK); break;
       case TPumpAction::paDispatch:
         if (msg.message == WM_QUIT) {
-          // The program's loop must still see it once the report is over.
-          PostQuitMessage(static_cast<int>(msg.wParam));
-          return;
+          quit = static_cast<int>(msg.wParam);
+          break;
         }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
@@ -150,8 +151,9 @@ void PumpRound() {
 void WaitForWorker(TReportRun& run, HANDLE worker) {
   bool pump = gPumping && run.waitingThread == MainThreadId() && !run.neverReported;
   HANDLE handles[2] = {worker, run.stepReady};
+  std::optional<int> quit;
   for (;;) {
-    if (pump) PumpRound();
+    if (pump) PumpRound(quit);
     if (run.dialogVisibleAt == std::chrono::steady_clock::time_point{}) {
       HWND dialog = CurrentErrorDialog();
       if (dialog && IsWindowVisible(dialog)) run.dialogVisibleAt = std::chrono::steady_clock::now();
@@ -165,6 +167,7 @@ void WaitForWorker(TReportRun& run, HANDLE worker) {
     if (w == WAIT_FAILED) Sleep(kWaitRoundMs);
   }
   RunPendingStep(run);
+  if (quit) PostQuitMessage(*quit);
 }
 
 // ---- TExceptionThread ---------------------------------------------------------------------

@@ -6,12 +6,14 @@
 #include "exceptions/options/module_options.h"
 #include "exceptions/options/options_text.h"
 #include "exceptions/report/log_file.h"
+#include "exceptions/report/snapshot.h"
 #include "framework/exception.h"
 #include "host/exceptions/tool_helpers.h"
 
 namespace {
 
 NV_EXCEPTION(EUserCancel, EAbort)
+NV_DEFINE_CLASS(EUserCancel, EAbort)
 
 TEST(PipelineRules, WaitingThreadDropsTimersRefusesInputAndHandlesTheRest) {
   EXPECT_EQ(PumpActionFor(0x113), TPumpAction::paDrop);  // WM_TIMER
