@@ -190,6 +190,7 @@ uint8_t RunOnWorker(TReportRun& run) {
   }
   ExcludeThread(id);
   SetThreadPriority(worker, THREAD_PRIORITY_HIGHEST);
+  run.workerId = id;
   run.onWorker = true;
   ResumeThread(worker);
   WaitForWorker(run, worker);
@@ -223,9 +224,11 @@ void RunOnCallerThread(const std::function<void()>& step) {
 
 uint8_t HandleCapturedException(const TCapturedException& e) {
   if (!ReporterActive()) return 1;
-  // The report worker's own failures, and threads the program excluded, get no report; they
-  // must not even wait for the lock, which the thread the worker serves holds.
-  if (IsThreadExcluded(GetCurrentThreadId())) return 1;
+  // The report worker's own failures get no report: they must not even wait for the lock,
+  // which the thread the worker serves holds. Threads the program excluded get none either.
+  TReportRun* running = nv_pipeline::CurrentRun();
+  if (running && running->onWorker && running->workerId == GetCurrentThreadId()) return 1;
+  if (IsThreadExcluded(e.threadId)) return 1;
   TObject* object = AsFrameworkObject(e.exception.object, e.exception.type);
   std::string className = ExceptionClassName(e.exception);
   bool neverReported = IsNeverReportedClass(object, className);

@@ -15,6 +15,7 @@ struct TReportRun {
   TCapturedException exception;
   uint32_t waitingThread = 0;  // the thread that raised (or handed over) and waits
   bool onWorker = false;       // the report runs on TExceptionThread
+  uint32_t workerId = 0;
   bool neverReported = false;
   HANDLE stepReady = nullptr;  // the worker handed a step to the waiting thread
   HANDLE stepDone = nullptr;
