@@ -380,6 +380,6 @@ TEST_F(Switcher, AFailedSaveShowsTheErrorDialogAndTheProgramGoesOn) {
     }
     found = found || (handler && atLine);
   }
-  EXPECT_TRUE(found) << "no Button1Click at line " << line << " in\n" << rows;
+  EXPECT_TRUE(found) << "no Button1Click at line " << line << " in\n" << reports[0];
   Quit();
 }

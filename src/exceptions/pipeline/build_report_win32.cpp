@@ -104,22 +104,20 @@ void ReadBytes(TMemoryReader& memory, uint32_t address, TReportMemory& out) {
   }
 }
 
-// The reported thread's stack as it was at the raise: the snapshot, with the live process
-// behind it for everything outside.
+// The reported thread's stack as it was at the raise: the snapshot taken when the exception
+// arrived, with the live process behind it for everything outside.
 struct TReportedStack {
-  TStackSnapshot info;
-  std::vector<uint8_t> bytes;
-  CaptureState state;
-  bool known = false;
+  const TStackSnapshot& info;
+  const CaptureState& state;
+  bool known;
   TProcessMemoryReader live;
   TBufferMemoryReader memory{&live};
+  explicit TReportedStack(const TReportRun& run)
+      : info(run.snapshotInfo), state(run.state), known(run.stateKnown) {
+    if (info.Size && run.snapshot.size() >= info.Size)
+      memory.AddRegion(static_cast<uint32_t>(info.StartAddress), run.snapshot.data(), info.Size);
+  }
 };
-
-void ReadReportedStack(uint32_t threadId, TReportedStack& r) {
-  r.known = CopyCaptureState(threadId, r.state);
-  if (CopyStackSnapshot(threadId, r.info, r.bytes) && r.info.Size)
-    r.memory.AddRegion(static_cast<uint32_t>(r.info.StartAddress), r.bytes.data(), r.info.Size);
-}
 
 void WalkReportedThread(TReportedStack& r, uint32_t threadId, uint32_t address, uint32_t stackTop,
                         const TQuillonModulesList& modules, TQuillonStackList& list) {
@@ -223,8 +221,7 @@ uint8_t Build(TReportRun& run, TPausedThreads& paused, int& section) {
     RefreshModuleList(st.modules);
     st.modulesRead = true;
   }
-  TReportedStack reported;
-  ReadReportedStack(e.threadId, reported);
+  TReportedStack reported(run);
   ThreadRecord reportedRecord;
   threads.Find(e.threadId, reportedRecord);
   uint32_t reportedTop = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(reportedRecord.StackTop));

@@ -245,6 +245,8 @@ uint8_t HandleCapturedException(const TCapturedException& e) {
 
   TReportRun run;
   run.exception = e;
+  run.stateKnown = CopyCaptureState(e.threadId, run.state);
+  if (!CopyStackSnapshot(e.threadId, run.snapshotInfo, run.snapshot)) run.snapshotInfo = {};
   run.waitingThread = GetCurrentThreadId();
   run.neverReported = neverReported;
   run.stepReady = CreateEventA(nullptr, FALSE, FALSE, nullptr);

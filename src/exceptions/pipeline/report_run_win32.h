@@ -6,6 +6,9 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <vector>
+
+#include "exceptions/capture/capture_state.h"
 
 #include "exceptions/capture/captured_exception.h"
 
@@ -21,6 +24,13 @@ struct TReportRun {
   HANDLE stepDone = nullptr;
   std::atomic<const std::function<void()>*> pendingStep{nullptr};
   uint8_t result = 1;
+  // The reported thread's state and stack snapshot as they were when the exception arrived:
+  // while it waits the thread goes on handling messages, and a throw in one of them would
+  // replace both.
+  CaptureState state;
+  bool stateKnown = false;
+  TStackSnapshot snapshotInfo;
+  std::vector<uint8_t> snapshot;
   std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
   std::chrono::steady_clock::time_point dialogVisibleAt;  // seen by the waiting thread
 };
