@@ -56,8 +56,8 @@ const char kUsage[] =
     "                    capture_record.h), and lines \"crashdemo<TAB>...\" of its own:\n"
     "                    \"worker<TAB>thread=<id hex><TAB>exit=<code>\" for thread scenarios,\n"
     "                    \"report<TAB>...\" for each report made (times in ms from the throw),\n"
-    "                    \"busy<TAB>count=<n>\" for busy-workers, \"heap<TAB>bytes=<n>\" after\n"
-    "                    each report (heap bytes in use)\n"
+    "                    \"busy<TAB>count=<n>\" for busy-workers, \"heap<TAB>bytes=<n>\" once\n"
+    "                    the window is shown and after each report (heap bytes in use)\n"
     "  --options FILE    reporter options in their readable form instead of the built-in ones\n"
     "  --quiet           the application's handler shows no message box (Application.OnException)\n";
 
@@ -133,14 +133,18 @@ DWORD WINAPI BusyWorker(void*) {
   }
 }
 
+// Bytes in use in every heap of the process (the C runtime's own heap included).
 size_t HeapBytesInUse() {
+  HANDLE heaps[64];
+  DWORD n = GetProcessHeaps(64, heaps);
   size_t total = 0;
-  HANDLE heap = GetProcessHeap();
-  if (!HeapLock(heap)) return 0;
-  PROCESS_HEAP_ENTRY e{};
-  while (HeapWalk(heap, &e))
-    if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += e.cbData;
-  HeapUnlock(heap);
+  for (DWORD i = 0; i < n && i < 64; ++i) {
+    if (!HeapLock(heaps[i])) continue;
+    PROCESS_HEAP_ENTRY e{};
+    while (HeapWalk(heaps[i], &e))
+      if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += e.cbData;
+    HeapUnlock(heaps[i]);
+  }
   return total;
 }
 
@@ -218,6 +222,7 @@ class TCrashForm : public TForm {
   }
 
   void RunAfterShow() {
+    if (!gRecordFile.empty()) WriteLine(Format("heap\tbytes=%lu", static_cast<unsigned long>(HeapBytesInUse())));
     if (scenario_ == "hang") {
       Sleep(static_cast<DWORD>(seconds_) * 1000);
     } else if (scenario_ == "thread-throw") {

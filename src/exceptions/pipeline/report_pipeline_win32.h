@@ -37,6 +37,11 @@ struct TReportOutcome {
 };
 void SetReportOutcomeObserver(void (*observer)(const TReportOutcome&));
 
+// Reads what every report needs (module list, lasting system facts, debug information) on a
+// background thread a moment after start-up, so that the first report is as quick as the
+// next ones. Called where start-up ends.
+void StartReportPreparation();
+
 namespace nv_pipeline {
 struct TReportRun;
 // The worker's part: decides, builds and shows the report (build_report_win32.cpp).

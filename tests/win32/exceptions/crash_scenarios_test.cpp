@@ -581,4 +581,34 @@ TEST(ReportPipeline, PausedBusyWorkersNeitherBlockTheReportNorStayStopped) {
   CloseAndExpectZero(s, button);
 }
 
+// Not a check: the figures of a few reports, printed (run with
+// --gtest_also_run_disabled_tests --gtest_filter=*Timings*).
+TEST(ReportPipeline, DISABLED_Timings) {
+  for (bool dialog : {false, true}) {
+    TScenario s("throw-in-click", "", dialog);
+    ASSERT_TRUE(s.Started());
+    HWND button = CrashButton(s.Pid());
+    ASSERT_TRUE(button);
+    std::this_thread::sleep_for(dialog ? 0ms : 2500ms);  // with and without the preparation done
+    for (size_t n = 1; n <= 5; ++n) {
+      nvdrv::Click(button);
+      if (dialog) {
+        HWND d = WaitForErrorDialog(s.Pid());
+        ASSERT_TRUE(d);
+        std::this_thread::sleep_for(100ms);
+        nvdrv::Click(GetDlgItem(d, QL_ID_OK));
+      }
+      ASSERT_TRUE(s.WaitForReports(n));
+      std::this_thread::sleep_for(300ms);
+      auto r = s.Lines("report").back();
+      std::printf("dialog=%d report %zu: text %ld ms, visible %ld ms, saved %ld ms\n", dialog, n,
+                  Field(r, "text_ms"), Field(r, "visible_ms"), Field(r, "saved_ms"));
+    }
+    auto heap = s.Lines("heap");
+    std::printf("heap at start %ld, after report 1 %ld, after report 5 %ld\n", Field(heap[0], "bytes"),
+                Field(heap[1], "bytes"), Field(heap.back(), "bytes"));
+    CloseAndExpectZero(s, button);
+  }
+}
+
 }  // namespace
