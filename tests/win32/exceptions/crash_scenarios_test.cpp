@@ -581,6 +581,44 @@ TEST(ReportPipeline, PausedBusyWorkersNeitherBlockTheReportNorStayStopped) {
   CloseAndExpectZero(s, button);
 }
 
+// What the user adds in the dialogs goes with the report: the steps typed into the request
+// dialog into the log, the copy box's report onto the clipboard.
+TEST(ReportPipeline, TheRequestTextGoesIntoTheLogAndTheCopyBoxFillsTheClipboard) {
+  TScenario s("throw-in-click", "ReportContentFlags = 0x32", true);
+  ASSERT_TRUE(s.Started());
+  HWND button = CrashButton(s.Pid());
+  ASSERT_TRUE(button);
+  nvdrv::Click(button);
+  HWND dialog = WaitForErrorDialog(s.Pid());
+  ASSERT_TRUE(dialog);
+  HWND copy = GetDlgItem(dialog, QL_ID_COPY);
+  ASSERT_TRUE(IsWindowVisible(copy));
+  nvdrv::Click(copy);
+  ASSERT_TRUE(nvdrv::WaitUntil([&] { return SendMessageA(copy, BM_GETCHECK, 0, 0) == BST_CHECKED; }));
+  nvdrv::Click(GetDlgItem(dialog, QL_ID_OK));
+  HWND request = nvdrv::WaitForWindow(s.Pid(), "#32770", "Request");
+  ASSERT_TRUE(request) << "no request dialog";
+  nvdrv::SetText(GetDlgItem(request, QL_ID_REQUEST_EDIT), "Clicked Crash twice.\r\n");
+  nvdrv::Click(GetDlgItem(request, IDCANCEL));
+  ASSERT_TRUE(s.WaitForReports(1));
+  std::vector<std::string> reports = s.LogReports();
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find("Clicked Crash twice."), std::string::npos) << reports[0];
+  std::string clip;
+  if (OpenClipboard(nullptr)) {
+    if (HANDLE h = GetClipboardData(CF_TEXT)) {
+      if (const char* text = static_cast<const char*>(GlobalLock(h))) {
+        clip = text;
+        GlobalUnlock(h);
+      }
+    }
+    CloseClipboard();
+  }
+  EXPECT_NE(clip.find("crashdemo: the button's handler failed"), std::string::npos) << clip;
+  EXPECT_NE(clip.find("Clicked Crash twice."), std::string::npos) << "the copy is the report as logged";
+  CloseAndExpectZero(s, button);
+}
+
 // Not a check: the figures of a few reports, printed (run with
 // --gtest_also_run_disabled_tests --gtest_filter=*Timings*).
 TEST(ReportPipeline, DISABLED_Timings) {
