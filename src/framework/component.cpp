@@ -90,6 +90,10 @@ void TComponent::InsertComponent(TComponent* c) {
   Notification(c, opInsert);
 }
 
+void TComponent::LeaveOwner() {
+  if (owner_) owner_->RemoveComponent(this);
+}
+
 void TComponent::RemoveComponent(TComponent* c) {
   Notification(c, opRemove);
   components_.erase(std::remove(components_.begin(), components_.end(), c), components_.end());

@@ -51,6 +51,9 @@ class TComponent : public TObject {
   TComponent* FindComponent(const std::string& name) const;
   // Frees the owned components, last created first.
   void DestroyComponents();
+  // Leaves the owner (which gets Notification(this, opRemove)); whoever called this frees
+  // the component from now on. Nothing for a component without owner.
+  void LeaveOwner();
 
   unsigned ComponentState() const { return state_; }
   bool IsLoading() const { return state_ & csLoading; }

@@ -7,7 +7,9 @@
 // and that of every visible child, is empty: the program has handled the paint messages its window got when
 // it was shown, so the window has been painted once, completely. The programs take turns run by run, so that
 // the machine's load weighs on each alike. Prints every run, then per program the median and the peak working
-// set.
+// set. Beside that: when the window was first painted with its skinned frame (it answers the skin
+// engine's "is skinned" query and has no paint pending; never for an unskinned program) and when
+// the process first waited for input with an empty queue (input idle).
 // windows.h first: the others need its types.
 // clang-format off
 #include <windows.h>
@@ -44,10 +46,20 @@ HWND NeedsPaint(HWND w) {
   return nullptr;
 }
 
+// The skin engine's XM_ISSKINNED: a skinned window answers 1.
+constexpr UINT kIsSkinned = 0x3523;
+
+bool Skinned(HWND w) {
+  DWORD_PTR answer = 0;
+  return SendMessageTimeoutA(w, kIsSkinned, 0, 0, SMTO_ABORTIFHUNG, 200, &answer) && answer == 1;
+}
+
 struct Target {
   std::string exe, cls, caption;
   std::vector<double> ms;
-  std::vector<double> shown;  // when the window was first seen visible
+  std::vector<double> shown;    // when the window was first seen visible
+  std::vector<double> skinned;  // first complete paint with the skinned frame
+  std::vector<double> idle;     // input idle
   SIZE_T peak = 0;
 };
 
@@ -61,20 +73,23 @@ double RunOnce(Target& t) {
   double start = Now();
   if (!CreateProcessA(t.exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi))
     return -1;
-  double painted = -1;
+  double painted = -1, skinned = -1, idle = -1;
   HWND main = nullptr;
   while (Now() - start < 30000) {
+    if (idle < 0 && WaitForInputIdle(pi.hProcess, 0) == 0) idle = Now() - start;
     if (!main) {
       for (HWND w : nvdrv::TopWindows(pi.dwProcessId, t.cls))
         if (nvdrv::Text(w).rfind(t.caption, 0) == 0) main = w;
       if (main) t.shown.push_back(Now() - start);
     }
-    if (main && !NeedsPaint(main)) {
-      painted = Now() - start;
-      break;
-    }
+    if (main && painted < 0 && !NeedsPaint(main)) painted = Now() - start;
+    if (main && skinned < 0 && Skinned(main) && !NeedsPaint(main)) skinned = Now() - start;
+    // An unskinned program is given a moment to turn out otherwise.
+    if (painted >= 0 && idle >= 0 && (skinned >= 0 || Now() - start > painted + 1500)) break;
     if (WaitForSingleObject(pi.hProcess, 1) == WAIT_OBJECT_0) break;
   }
+  if (skinned >= 0) t.skinned.push_back(skinned);
+  if (idle >= 0) t.idle.push_back(idle);
   PROCESS_MEMORY_COUNTERS mem{};
   if (GetProcessMemoryInfo(pi.hProcess, &mem, sizeof mem)) t.peak = std::max(t.peak, mem.PeakWorkingSetSize);
   if (painted < 0) {
@@ -127,7 +142,7 @@ int main() {
   timeBeginPeriod(1);
   int runs = std::max(1, std::atoi(args[1].c_str()));
   std::vector<Target> targets;
-  for (int i = 2; i + 2 < argc; i += 3) targets.push_back({args[i], args[i + 1], args[i + 2], {}, {}, 0});
+  for (int i = 2; i + 2 < argc; i += 3) targets.push_back({args[i], args[i + 1], args[i + 2], {}, {}, {}, {}, 0});
 
   for (Target& t : targets) RunOnce(t);  // warm-up: disk cache, wineserver, fonts
   for (int r = 0; r < runs; ++r) {
@@ -142,6 +157,8 @@ int main() {
     std::printf("median  %-40s %8.1f ms  (%zu of %d runs; visible at %.1f ms)  peak working set %zu KB\n",
                 t.exe.c_str(), Median(t.ms), t.ms.size(), runs, Median(t.shown),
                 static_cast<size_t>(t.peak / 1024));
+    std::printf("        first skinned paint %.1f ms (%zu runs), input idle %.1f ms (%zu runs)\n",
+                Median(t.skinned), t.skinned.size(), Median(t.idle), t.idle.size());
     if (t.ms.empty()) ++failed;
   }
   if (targets.size() >= 2 && Median(targets[1].ms) > 0) {
@@ -153,6 +170,11 @@ int main() {
       paired.push_back(targets[0].ms[i] / targets[1].ms[i]);
     if (targets[0].ms.size() == targets[1].ms.size())
       std::printf("ratio   %.2f (median of run-by-run ratios)\n", Median(paired));
+    if (!targets[0].skinned.empty())
+      std::printf("ratio   %.2f (first skinned paint of the first to first paint of the second)\n",
+                  Median(targets[0].skinned) / Median(targets[1].ms));
+    if (!targets[0].idle.empty() && !targets[1].idle.empty())
+      std::printf("ratio   %.2f (input idle)\n", Median(targets[0].idle) / Median(targets[1].idle));
   }
   timeEndPeriod(1);
   return failed ? 1 : 0;

@@ -133,6 +133,10 @@ bool TSkinManage::AttachWindow(HWND wnd) {
   if (!Enabled) return false;
   Purge();
   if (!wnd || !IsWindow(wnd)) return false;
+  // Only this process's windows: another's cannot be subclassed, and its frame is its own.
+  DWORD process = 0;
+  GetWindowThreadProcessId(wnd, &process);
+  if (process != GetCurrentProcessId()) return false;
   if (SendMessageA(wnd, XM_ISSKINNED, 0, 0) == 1 || FindSkinForm(wnd)) return false;
 
   TWinControl* control = FrameworkFormOf(wnd);
@@ -226,7 +230,15 @@ bool TSkinManage::IsSkinnedPopup(HWND wnd) const {
   return std::any_of(PopupMenus.begin(), PopupMenus.end(), [&](auto& p) { return p->Handle() == wnd; });
 }
 
-void TSkinManage::SetMDIMaximized(bool maximized) { MDIMaximized = maximized; }
+void TSkinManage::SetMDIMaximized(bool maximized) {
+  if (MDIMaximized == maximized) return;
+  MDIMaximized = maximized;
+  TSkinData* d = DefaultSkinData();
+  if (d && d->Options().Has(xoMDIChildBorder)) return;
+  const std::vector<TWinSkinForm*> forms = Forms;
+  for (TWinSkinForm* f : forms)
+    if (TWinSkinForm::IsLive(f) && f->Kind == wkMDIChild) f->MDIMaximizedChanged(maximized);
+}
 
 void TSkinManage::CBTProc(THookCall& call) {
   HWND wnd = reinterpret_cast<HWND>(call.wParam);

@@ -76,8 +76,8 @@ TEST_F(SkinnedProgram, MainWindowIsSkinnedAndTheApplicationWindowIsNot) {
   HWND hidden = ApplicationWindow(app.Id());
   ASSERT_TRUE(hidden);
   EXPECT_FALSE(IsSkinned(hidden));
-  // Controls are no top-level windows: they are left to their painters.
-  EXPECT_FALSE(IsSkinned(FindChild(form, "TButton", "退出")));
+  // Controls are no top-level windows: they answer through their painters.
+  EXPECT_TRUE(WaitUntil([&] { return IsSkinned(FindChild(form, "TButton", "退出")); }, 2s));
   PostMessageA(form, WM_CLOSE, 0, 0);
   auto code = app.WaitExit(10s);
   ASSERT_TRUE(code.has_value());
@@ -103,6 +103,10 @@ TEST_F(SkinnedProgram, MessageBoxesAreSkinnedWhileShown) {
   ASSERT_TRUE(done);
   EXPECT_EQ(done->text, "设置完成");
   EXPECT_TRUE(WaitUntil([&] { return IsSkinned(done->window); }, 2s)) << done->cls;
+  // Their buttons have painters too.
+  auto doneButtons = Descendants(done->window, "TButton");
+  ASSERT_FALSE(doneButtons.empty());
+  EXPECT_TRUE(WaitUntil([&] { return IsSkinned(doneButtons[0]); }, 2s));
   ASSERT_TRUE(DismissMessageBox(*done));
 
   Click(FindChild(form, "TButton", "自动获取IP"));
@@ -111,6 +115,9 @@ TEST_F(SkinnedProgram, MessageBoxesAreSkinnedWhileShown) {
   EXPECT_EQ(changed->text, "修改完成。");
   EXPECT_EQ(changed->cls, "#32770");
   EXPECT_TRUE(WaitUntil([&] { return IsSkinned(changed->window); }, 2s));
+  auto changedButtons = Descendants(changed->window, "Button");
+  ASSERT_FALSE(changedButtons.empty());
+  EXPECT_TRUE(WaitUntil([&] { return IsSkinned(changedButtons[0]); }, 2s));
   ASSERT_TRUE(DismissMessageBox(*changed));
 
   EXPECT_TRUE(IsSkinned(form));
