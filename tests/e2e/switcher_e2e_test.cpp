@@ -4,10 +4,15 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <fstream>
 #include <random>
+#include <sstream>
 
 #include "e2e/driver/driver.h"
 #include "e2e/driver/standin.h"
+#include "exceptions/dialog/dialog_ids.h"
+#include "exceptions/report/log_file.h"
+#include "exceptions/report/report_reader.h"
 #include "win32/test_files.h"
 
 using namespace nvdrv;
@@ -63,7 +68,9 @@ class Switcher : public ::testing::Test {
       if (!app_->WaitExit(5s)) app_->Kill();
     }
     app_.reset();
-    for (const char* f : {"netvosk.exe", "ip.ini", "netsh-log.txt"}) DeleteFileA((dir_ + "\\" + f).c_str());
+    for (const char* f : {"netvosk.exe", "ip.ini", "netsh-log.txt", "netvosk.qlf", "QuillonLog.ini"})
+      DeleteFileA((dir_ + "\\" + f).c_str());
+    RemoveDirectoryA(IniPath().c_str());
     RemoveDirectoryA(dir_.c_str());
   }
 
@@ -306,4 +313,73 @@ TEST_F(Switcher, SurvivesBadProfileFiles) {
     ASSERT_TRUE(app_->Running());
     Quit();
   }
+}
+
+namespace {
+
+int SourceLineOf(const std::string& file, const std::string& text) {
+  std::ifstream in(std::string(NV_SOURCE_DIR) + "/" + file);
+  std::string line;
+  for (int n = 1; std::getline(in, line); ++n)
+    if (line.find(text) != std::string::npos) return n;
+  return -1;
+}
+
+bool Answers(HWND w) {
+  DWORD_PTR r = 0;
+  return SendMessageTimeoutA(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 3000, &r) != 0;
+}
+
+}  // namespace
+
+// A save that cannot write ip.ini (a folder of that name is in the way) shows the reporter's
+// error dialog; the program goes on, and the log keeps the error once.
+TEST_F(Switcher, AFailedSaveShowsTheErrorDialogAndTheProgramGoesOn) {
+  ASSERT_TRUE(CreateDirectoryA(IniPath().c_str(), nullptr));
+  Start();
+  win_.Fill({"公司", "本地连接", "10.0.0.5", "255.0.0.0", "10.0.0.1", "10.0.0.2"});
+  char full[MAX_PATH];
+  GetFullPathNameA(IniPath().c_str(), MAX_PATH, full, nullptr);
+  std::string message = std::string("Unable to write to ") + full + ".";
+  for (int round = 1; round <= 2; ++round) {
+    Click(win_.save);
+    HWND dialog = WaitForWindow(app_->Id(), "#32770", "Error.", 30s);
+    ASSERT_TRUE(dialog) << "no error dialog, round " << round;
+    std::string shown = Text(GetDlgItem(dialog, QL_ID_MESSAGE));
+    EXPECT_THAT(shown, HasSubstr("\r\n" + message)) << "round " << round;
+    EXPECT_EQ(Text(GetDlgItem(dialog, QL_ID_OK)), "&OK");
+    EXPECT_EQ(Text(GetDlgItem(dialog, QL_ID_KILL)), "&Restart") << "offered from the first report";
+    EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, QL_ID_KILL)));
+    EXPECT_EQ(Text(GetDlgItem(dialog, QL_ID_DETAILS)), "&Details");
+    Click(GetDlgItem(dialog, QL_ID_OK));
+    ASSERT_TRUE(WaitUntil([&] { return !IsWindow(dialog); })) << "OK did not close the dialog";
+    EXPECT_TRUE(Answers(win_.form));
+    EXPECT_THAT(ListLines(win_.list), IsEmpty()) << "nothing was saved";
+  }
+
+  std::string log = ReadBytes(dir_ + "\\netvosk.qlf");
+  std::vector<std::string> reports = ParseLog(log);
+  ASSERT_EQ(reports.size(), 1u) << "the second report of the same error is not stored again";
+  TParsedReport r = ParseReportText(reports[0]);
+  ASSERT_TRUE(r.Item(2, 4) && r.Item(2, 5));
+  EXPECT_EQ(r.Item(2, 4)->value, "EIniFileException");
+  EXPECT_EQ(r.Item(2, 5)->value, message);
+  ASSERT_TRUE(r.callStack.has_value());
+  int line = SourceLineOf("src/app/main_form.cpp", "store_.Save(name, ShownProfile());");
+  ASSERT_GT(line, 0);
+  bool found = false;
+  std::string rows;
+  for (const TParsedTable::Row& row : r.callStack->rows) {
+    std::string joined;
+    for (const std::string& c : row.cells) joined += c + " | ";
+    rows += joined + "\n";
+    bool handler = false, atLine = false;
+    for (const std::string& c : row.cells) {
+      handler = handler || c.find("Button1Click") != std::string::npos;
+      atLine = atLine || c == std::to_string(line);
+    }
+    found = found || (handler && atLine);
+  }
+  EXPECT_TRUE(found) << "no Button1Click at line " << line << " in\n" << reports[0];
+  Quit();
 }

@@ -2,6 +2,8 @@
 // built with the reporter, whose command line picks a way to fail. Not shipped.
 #include <windows.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -15,6 +17,7 @@
 #include "exceptions/capture/startup.h"
 #include "exceptions/options/module_options.h"
 #include "exceptions/options/options_text.h"
+#include "exceptions/pipeline/report_pipeline_win32.h"
 #include "framework/application_win32.h"
 #include "framework/forms_win32.h"
 #include "framework/std_controls_win32.h"
@@ -36,6 +39,11 @@ const char kUsage[] =
     "  vector-at         each click calls std::vector::at out of range (std::out_of_range)\n"
     "  nested            as throw-in-click; the reporter's exception-notify handler then\n"
     "                    raises a second exception inside the first one's report\n"
+    "  abort-in-click    each click throws an EAbort (never reported)\n"
+    "  two-threads       two CreateThread threads throw at the same moment; each ends with\n"
+    "                    code 1\n"
+    "  busy-workers      as throw-in-click, with three threads that allocate without pause;\n"
+    "                    message WM_APP+3 to the window records how far they got\n"
     "  thread-throw      a framework thread's Execute throws; the worker ends with code 1\n"
     "  createthread-throw  a CreateThread thread throws; the worker ends with code 1\n"
     "  stdthread-throw   a std::thread throws; the worker ends with code 1\n"
@@ -46,7 +54,10 @@ const char kUsage[] =
     "\n"
     "  --record FILE     appends one line per exception that reaches the reporter (see\n"
     "                    capture_record.h), and lines \"crashdemo<TAB>...\" of its own:\n"
-    "                    \"worker<TAB>thread=<id hex><TAB>exit=<code>\" for thread scenarios\n"
+    "                    \"worker<TAB>thread=<id hex><TAB>exit=<code>\" for thread scenarios,\n"
+    "                    \"report<TAB>...\" for each report made (times in ms from the throw),\n"
+    "                    \"busy<TAB>count=<n>\" for busy-workers, \"heap<TAB>bytes=<n>\" once\n"
+    "                    the window is shown and after each report (heap bytes in use)\n"
     "  --options FILE    reporter options in their readable form instead of the built-in ones\n"
     "  --quiet           the application's handler shows no message box (Application.OnException)\n";
 
@@ -55,6 +66,12 @@ std::string gScenario;
 int gSeconds;
 constexpr UINT kRunScenario = WM_APP + 1;
 constexpr UINT kNestedFailure = WM_APP + 2;
+constexpr UINT kRecordBusy = WM_APP + 3;
+
+using TClock = std::chrono::steady_clock;
+std::atomic<long long> gThrowTicks;  // TClock ticks of the latest throw of ours
+void NoteThrow() { gThrowTicks = TClock::now().time_since_epoch().count(); }
+std::atomic<long> gBusyCount;
 
 void WriteLine(const std::string& line) {
   if (gRecordFile.empty()) return;
@@ -72,6 +89,7 @@ void WriteLine(const std::string& line) {
 volatile int gZero = 0;
 volatile int gSink;
 __attribute__((noinline)) void ThrowFailure() {
+  NoteThrow();
   throw EInvalidOperation("crashdemo: the button's handler failed");  // crashdemo-throw
 }
 
@@ -98,6 +116,51 @@ __attribute__((noinline)) int Recurse(int depth) {
 
 DWORD WINAPI ThrowingWorker(void*) {
   throw EInvalidOperation("crashdemo: the worker failed");  // crashdemo-worker-throw
+}
+
+HANDLE gStartTogether;
+DWORD WINAPI TogetherWorker(void*) {
+  WaitForSingleObject(gStartTogether, INFINITE);
+  throw EInvalidOperation("crashdemo: one of two workers failed");  // crashdemo-together-throw
+}
+
+// Allocates and frees without pause, so that it often holds the heap's lock.
+DWORD WINAPI BusyWorker(void*) {
+  for (;;) {
+    std::vector<std::string> v;
+    for (int i = 0; i < 64; ++i) v.emplace_back(200 + i, 'x');
+    ++gBusyCount;
+  }
+}
+
+// Bytes in use in every heap of the process (the C runtime's own heap included).
+size_t HeapBytesInUse() {
+  HANDLE heaps[64];
+  DWORD n = GetProcessHeaps(64, heaps);
+  size_t total = 0;
+  for (DWORD i = 0; i < n && i < 64; ++i) {
+    if (!HeapLock(heaps[i])) continue;
+    PROCESS_HEAP_ENTRY e{};
+    while (HeapWalk(heaps[i], &e))
+      if (e.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += e.cbData;
+    HeapUnlock(heaps[i]);
+  }
+  return total;
+}
+
+long MsFromThrow(TClock::time_point t) {
+  if (t == TClock::time_point{}) return -1;
+  TClock::time_point thrown{TClock::duration(gThrowTicks.load())};
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(t - thrown).count());
+}
+
+void RecordOutcome(const TReportOutcome& o) {
+  WriteLine(Format("report\tthread=%08lx\tfiltered=%d\tdialog=%d\tlog=%d\tduplicate=%d\tstart_ms=%ld\t"
+                   "text_ms=%ld\tvisible_ms=%ld\tsaved_ms=%ld\tend_ms=%ld",
+                   GetCurrentThreadId(), o.filtered, o.dialogShown, o.logSaved, o.duplicate,
+                   MsFromThrow(o.startAt), MsFromThrow(o.textAt), MsFromThrow(o.visibleAt),
+                   MsFromThrow(o.savedAt), MsFromThrow(TClock::now())));
+  WriteLine(Format("heap\tbytes=%lu", static_cast<unsigned long>(HeapBytesInUse())));
 }
 
 class TFailingThread : public TThread {
@@ -139,18 +202,27 @@ class TCrashForm : public TForm {
       return;
     }
     if (m.Msg == kNestedFailure) throw EInvalidArgument("crashdemo: failure inside the report");
+    if (m.Msg == kRecordBusy) {
+      WriteLine(Format("busy\tcount=%ld", gBusyCount.load()));
+      return;
+    }
     TForm::WndProc(m);
   }
 
  private:
   void Click() {
-    if (scenario_ == "throw-in-click" || scenario_ == "nested") ThrowFailure();
+    if (scenario_ == "throw-in-click" || scenario_ == "nested" || scenario_ == "busy-workers") ThrowFailure();
+    if (scenario_ == "abort-in-click") {
+      NoteThrow();
+      throw EAbort("crashdemo: the operation was cancelled");
+    }
     if (scenario_ == "av-in-click") ReadNowhere();
     if (scenario_ == "div0") DivideByZero(1);
     if (scenario_ == "vector-at") VectorAt();
   }
 
   void RunAfterShow() {
+    if (!gRecordFile.empty()) WriteLine(Format("heap\tbytes=%lu", static_cast<unsigned long>(HeapBytesInUse())));
     if (scenario_ == "hang") {
       Sleep(static_cast<DWORD>(seconds_) * 1000);
     } else if (scenario_ == "thread-throw") {
@@ -158,6 +230,21 @@ class TCrashForm : public TForm {
       worker.Start();
       worker.WaitFor();
       ReportWorker(worker.Handle(), worker.ThreadID());
+      Application->Terminate();
+    } else if (scenario_ == "busy-workers") {
+      for (int i = 0; i < 3; ++i) CloseHandle(CreateThread(nullptr, 0, &BusyWorker, nullptr, 0, nullptr));
+    } else if (scenario_ == "two-threads") {
+      gStartTogether = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+      DWORD ids[2] = {};
+      HANDLE h[2];
+      for (int i = 0; i < 2; ++i) h[i] = CreateThread(nullptr, 0, &TogetherWorker, nullptr, 0, &ids[i]);
+      Sleep(50);
+      NoteThrow();
+      SetEvent(gStartTogether);
+      for (int i = 0; i < 2; ++i) {
+        ReportWorker(h[i], ids[i]);
+        CloseHandle(h[i]);
+      }
       Application->Terminate();
     } else if (scenario_ == "createthread-throw") {
       DWORD id = 0;
@@ -203,7 +290,7 @@ std::string ReadTextFile(const std::string& path) {
 }
 
 bool KnownScenario(const std::string& s) {
-  for (const char* k : {"uncaught", "throw-in-click", "av-in-click", "div0", "vector-at", "nested",
+  for (const char* k : {"uncaught", "throw-in-click", "abort-in-click", "two-threads", "busy-workers", "av-in-click", "div0", "vector-at", "nested",
                         "thread-throw", "createthread-throw", "stdthread-throw", "recurse", "hang"})
     if (s == k) return true;
   return false;
@@ -238,6 +325,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   if (!KnownScenario(scenario) || (scenario == "hang" && seconds <= 0)) return Usage();
   SetCaptureRecordFile(gRecordFile);
+  if (!gRecordFile.empty()) SetReportOutcomeObserver(&RecordOutcome);
   if (!optionsFile.empty() && Reporter().options)
     ParseQuillonOptionsText(ReadTextFile(optionsFile), *Reporter().options, optionsFile);
 
@@ -257,8 +345,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   gSeconds = seconds;
   auto* form = app.CreateForm<TCrashForm>();
   // Here, outside the message loop, these fail with nothing to catch them.
-  if (scenario == "uncaught")
+  if (scenario == "uncaught") {
+    NoteThrow();
     throw EInvalidOperation("crashdemo: nothing catches this");  // crashdemo-uncaught
+  }
   if (scenario == "recurse") return Recurse(0);
   PostMessageA(form->Handle(), kRunScenario, 0, 0);
   app.Run();

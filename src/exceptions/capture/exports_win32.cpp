@@ -37,9 +37,12 @@ TExceptionObject Unwrapped(const TExceptionObject& given, const TLastException& 
 
 uint8_t __stdcall ExceptionManager(void* object, void* address, uint8_t raiserKind, void* module) {
   try {
-    TCriticalSectionGuard guard(ReporterLock());
+    // An excluded thread (the report worker) must not wait for the lock: the thread whose
+    // report it makes holds it.
     uint32_t tid = GetCurrentThreadId();
-    if (!ReporterActive() || IsThreadExcluded(tid)) return 1;
+    if (IsThreadExcluded(tid)) return 1;
+    TCriticalSectionGuard guard(ReporterLock());
+    if (!ReporterActive()) return 1;
     TThreadBlock* b = CurrentThreadBlock();
     if (!b) return 1;
     TLastException last;

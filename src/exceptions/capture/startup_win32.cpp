@@ -5,6 +5,7 @@
 // tracking about each thread's start and end.
 #include <windows.h>
 
+#include "exceptions/pipeline/report_pipeline_win32.h"
 #include "exceptions/capture/exception_log_win32.h"
 #include "exceptions/capture/startup.h"
 #include "exceptions/capture/thread_tracking_win32.h"
@@ -48,5 +49,8 @@ extern "C" __attribute__((section(".CRT$XLB"), used)) const PIMAGE_TLS_CALLBACK 
 // Keeps the runtime's TLS directory in the image.
 extern "C" __attribute__((used)) const void* const nv_reporter_tls_directory = &_tls_used;
 
-TQuillonProgramScope::TQuillonProgramScope() { SetReporterStartingUp(false); }
+TQuillonProgramScope::TQuillonProgramScope() {
+  SetReporterStartingUp(false);
+  StartReportPreparation();
+}
 TQuillonProgramScope::~TQuillonProgramScope() { SetReporterShuttingDown(true); }

@@ -5,6 +5,8 @@
 
 #include "exceptions/dialog/clipboard_win32.h"
 #include "exceptions/dialog/coordinates_win32.h"
+#include "framework/application_win32.h"
+#include "framework/forms_win32.h"
 #include "win32/test_files.h"
 
 namespace {
@@ -57,6 +59,20 @@ TEST_F(Windows, TheFormOwnedByTheHiddenApplicationWindowIsTheMainWindow) {
   EXPECT_TRUE(IsMainWindow(toolApp));
   EXPECT_TRUE(IsMainWindow(underTool));
   EXPECT_FALSE(IsMainWindow(nullptr));
+}
+
+// The same with the framework's own windows: the hidden application window, which carries
+// the tool-window style, owns the form, and the rule looks through it to the form.
+TEST(MainWindowRule, FindsTheFrameworksMainForm) {
+  TApplication app(nullptr);
+  TForm* form = app.CreateForm<TForm>();
+  form->Show();
+  HWND appWindow = app.Handle();
+  EXPECT_TRUE(GetWindowLongA(appWindow, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
+  EXPECT_FALSE(IsWindowVisible(appWindow));
+  EXPECT_EQ(GetWindow(form->Handle(), GW_OWNER), appWindow);
+  EXPECT_EQ(ProcessMainWindow(), form->Handle());
+  EXPECT_TRUE(CopyTextToClipboard("report"));
 }
 
 TEST_F(Windows, TheCopyIsPlainTextOpenedForTheMainWindow) {

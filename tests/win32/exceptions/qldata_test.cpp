@@ -16,6 +16,7 @@ TEST(QuillonOptionsResource, TheProgramsOptionsAreEmbedded) {
   EXPECT_TRUE(o.FiltersEnabled());
   EXPECT_EQ(o.FilterClasses(), TStringVector{"EAbort"});
   EXPECT_EQ(o.Text(16), "&Restart");
+  EXPECT_EQ(o.TerminateOfferThreshold(), 1) << "the restart button from the first report on";
   // Resources of other parts of the program stay reachable beside it.
   HRSRC other = FindResourceA(nullptr, "NVOTHER", MAKEINTRESOURCEA(10));
   ASSERT_TRUE(other);
