@@ -15,7 +15,10 @@ function(nv_embed_debug_info target)
   endif()
   set_property(TARGET ${target} PROPERTY NV_DEBUG_INFO_EMBEDDED TRUE)
   if(NOT EXISTS ${NV_DBGINFO_TOOL})
-    message(STATUS "dbginfo not built yet: ${target} keeps its DWARF sections")
+    # Without the block the reporter's call stacks have no source lines: say so loudly, and
+    # build the host tree first (scripts/build does) and configure again.
+    message(WARNING "dbginfo not built yet (${NV_DBGINFO_TOOL}): ${target} gets no debug "
+                    "information block; build the host tools, then configure this tree again")
     return()
   endif()
   set(keep)

@@ -173,9 +173,13 @@ TX86Instruction DecodeX86(const uint8_t* code, size_t available) {
   uint8_t kind;
   TX86Instruction out;
   size_t opcodeEnd;
+  bool registerOnly = false;
   if (op == 0x0F) {
     if (i >= available) return bad;
     uint8_t op2 = code[i++];
+    // MOV to and from control, debug and test registers (0F 20 to 0F 27) always address
+    // registers: the processor ignores the mod field, so no displacement follows.
+    registerOnly = op2 >= 0x20 && op2 <= 0x27;
     if (op2 == 0x38 || op2 == 0x3A) {  // three-byte maps
       if (i >= available) return bad;
       ++i;
@@ -214,7 +218,7 @@ TX86Instruction DecodeX86(const uint8_t* code, size_t available) {
   opcodeEnd = i;
 
   if (kind & kModRM) {
-    size_t m = ModRMLength(code + i, available - i, addr16);
+    size_t m = registerOnly ? (i < available ? 1 : 0) : ModRMLength(code + i, available - i, addr16);
     if (m == 0) return bad;
     if ((kind & kGroup3) && ((code[i] >> 3) & 7) < 2) kind |= (op == 0xF6 ? kImm8 : kImmZ);
     i += m;

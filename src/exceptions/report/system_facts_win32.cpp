@@ -312,8 +312,15 @@ void TSystemFactsGatherer::readLastingFacts(Cache& c) {
   if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernelTime, &userTime))
     c.application.startDate =
         ReportDateTimeFromFileTime((uint64_t{created.dwHighDateTime} << 32) | created.dwLowDateTime);
+  // shell32 is loaded here, at the first report, rather than imported: importing it maps it
+  // and what it pulls in at every start of the program.
+  using Split = LPWSTR*(WINAPI*)(LPCWSTR, int*);
+  HMODULE shell = LoadLibraryA("shell32.dll");
+  const auto split =
+      shell ? reinterpret_cast<Split>(reinterpret_cast<void*>(GetProcAddress(shell, "CommandLineToArgvW")))
+            : nullptr;
   int argc = 0;
-  if (LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc)) {
+  if (LPWSTR* argv = split ? split(GetCommandLineW(), &argc) : nullptr) {
     for (int i = 1; i < argc; ++i) c.application.parameters.push_back(narrow(argv[i]));
     LocalFree(argv);
   }

