@@ -65,9 +65,18 @@ struct GuiThread {
                                 300, 200, nullptr, nullptr, wc.hInstance, nullptr);
     HWND button = CreateWindowExA(0, "BUTTON", "确定", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 80, 24,
                                   form, nullptr, wc.hInstance, nullptr);
+    // Under Wine the activation comes back from the display a little later: pump until the
+    // form is active and the button has the focus (or two seconds have gone).
+    SetForegroundWindow(form);
     SetActiveWindow(form);
     SetFocus(button);
     MSG m;
+    for (int i = 0; i < 200 && (GetActiveWindow() != form || GetFocus() != button); ++i) {
+      while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+      if (GetActiveWindow() != form) SetActiveWindow(form);
+      if (GetFocus() != button) SetFocus(button);
+      Sleep(10);
+    }
     while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
     SetEvent(self->ready);
     WaitForSingleObject(self->quit, INFINITE);  // no messages are handled from here on
