@@ -15,33 +15,11 @@
 #include "skin/forms/skin_manage_win32.h"
 #include "skin/forms/skin_messages.h"
 #include "skin/forms/win_skin_form_win32.h"
+#include "win32/skin/skin_test_support.h"
 #include "win32/test_files.h"
 
 namespace {
 
-std::vector<uint8_t> ProgramSkinStream() {
-  std::string bytes = ReadBytes(std::string("Z:") + NV_BINARY_DIR + "/src/app/netvosk-skin.stream");
-  return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
-
-void Pump(int ms) {
-  const DWORD end = GetTickCount() + DWORD(ms);
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(1);
-  } while (GetTickCount() < end);
-}
-
-COLORREF ScreenPixel(int x, int y) {
-  HDC dc = GetDC(nullptr);
-  COLORREF c = GetPixel(dc, x, y);
-  ReleaseDC(nullptr, dc);
-  return c;
-}
 // A pixel of the screen compared with what should be there (true off the screen, where a
 // maximised window's borders go).
 testing::AssertionResult ScreenShows(int x, int y, uint32_t expected) {

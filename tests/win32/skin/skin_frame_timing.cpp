@@ -13,21 +13,10 @@
 #include "skin/data/skin_data.h"
 #include "skin/forms/skin_manage_win32.h"
 #include "skin/forms/win_skin_form_win32.h"
+#include "win32/skin/skin_test_support.h"
 #include "win32/test_files.h"
 
 namespace {
-
-void Pump(int ms) {
-  const DWORD end = GetTickCount() + DWORD(ms);
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(1);
-  } while (GetTickCount() < end);
-}
 
 double Now() {
   static LARGE_INTEGER f{};

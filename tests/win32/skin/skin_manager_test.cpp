@@ -10,29 +10,13 @@
 #include "skin/forms/skin_manage_win32.h"
 #include "skin/forms/skin_messages.h"
 #include "skin/forms/win_skin_form_win32.h"
+#include "win32/skin/skin_test_support.h"
 #include "win32/test_files.h"
 
 namespace {
 
-std::vector<uint8_t> ProgramSkinStream() {
-  std::string bytes = ReadBytes(std::string("Z:") + NV_BINARY_DIR + "/src/app/netvosk-skin.stream");
-  return std::vector<uint8_t>(bytes.begin(), bytes.end());
-}
-
 bool IsSkinned(HWND w) { return SendMessageA(w, XM_ISSKINNED, 0, 0) == 1; }
 LONG_PTR ProcOf(HWND w) { return GetWindowLongPtrA(w, GWLP_WNDPROC); }
-
-void Pump(int ms) {
-  const DWORD end = GetTickCount() + DWORD(ms);
-  do {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-    Sleep(1);
-  } while (GetTickCount() < end);
-}
 
 // Every request is one timer tick away; a little more than that is enough.
 void RunRequest(TSkinManage& m, TSkinData* s, int action) {

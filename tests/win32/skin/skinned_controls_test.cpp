@@ -10,6 +10,7 @@
 #include "skin/data/bitmap_routines.h"
 #include "skin/data/skin_data.h"
 #include "skin/forms/skin_messages.h"
+#include "win32/skin/skin_test_support.h"
 #include "win32/test_files.h"
 
 using namespace nvdrv;
@@ -22,13 +23,6 @@ using TRow = std::vector<COLORREF>;
 bool IsSkinned(HWND w) {
   DWORD_PTR answer = 0;
   return SendMessageTimeoutA(w, XM_ISSKINNED, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer) && answer == 1;
-}
-
-COLORREF ScreenPixel(int x, int y) {
-  HDC dc = GetDC(nullptr);
-  COLORREF c = GetPixel(dc, x, y);
-  ReleaseDC(nullptr, dc);
-  return c;
 }
 
 // Pixels of one row of a window, in window coordinates.
