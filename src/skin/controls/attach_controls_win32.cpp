@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 
 #include "framework/forms_win32.h"
@@ -28,6 +29,9 @@ const TPainterRow kPainters[] = {
     {pkBox, Make<TSkinBox>},       {pkBoxH, Make<TSkinBoxH>},         {pkSizer, Make<TSkinSizer>},
 };
 
+// The painter lists by skin form, of every thread with skinned windows: the map is guarded;
+// each list is used only on its form's thread.
+std::mutex gListsLock;
 std::map<const void*, std::unique_ptr<TSkinPainters>>& Lists() {
   static auto* lists = new std::map<const void*, std::unique_ptr<TSkinPainters>>;
   return *lists;
@@ -200,14 +204,20 @@ TSkinControl* MakePainter(TPainterKind kind, TComponent* owner) {
 }
 
 TSkinPainters* SkinPaintersOf(const void* skinForm) {
+  std::lock_guard<std::mutex> guard(gListsLock);
   auto it = Lists().find(skinForm);
   return it == Lists().end() ? nullptr : it->second.get();
 }
 
 void AttachSkinControls(const void* skinForm, TSkinData* skinData, HWND form, TWinControl* formControl) {
   if (!skinData || !form || !IsWindow(form)) return;
-  std::unique_ptr<TSkinPainters>& list = Lists()[skinForm];
-  if (!list) list = std::make_unique<TSkinPainters>(skinData, form, formControl);
+  TSkinPainters* list = nullptr;
+  {
+    std::lock_guard<std::mutex> guard(gListsLock);
+    std::unique_ptr<TSkinPainters>& entry = Lists()[skinForm];
+    if (!entry) entry = std::make_unique<TSkinPainters>(skinData, form, formControl);
+    list = entry.get();
+  }
   TAttacher attacher(*list);
   if (formControl)
     attacher.WalkForm(*formControl);
@@ -223,10 +233,14 @@ void ReapplySkinControls(const void* skinForm) {
 }
 
 void DetachSkinControls(const void* skinForm) {
-  auto it = Lists().find(skinForm);
-  if (it == Lists().end()) return;
-  std::unique_ptr<TSkinPainters> list = std::move(it->second);
-  Lists().erase(it);
+  std::unique_ptr<TSkinPainters> list;
+  {
+    std::lock_guard<std::mutex> guard(gListsLock);
+    auto it = Lists().find(skinForm);
+    if (it == Lists().end()) return;
+    list = std::move(it->second);
+    Lists().erase(it);
+  }
   list->Clear();
 }
 

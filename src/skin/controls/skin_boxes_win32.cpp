@@ -40,10 +40,11 @@ HBRUSH FaceBrushOf(TSkinData& data) {
   return static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
 }
 
-// One bitmap for every status bar of the program, made once and kept.
+// One bitmap for every status bar of a thread, made once and kept (a bitmap can be selected
+// into one device context at a time, so threads painting at once need one each).
 TPaintBuffer& StatusBarBuffer() {
-  static auto* buffer = new TPaintBuffer;
-  return *buffer;
+  thread_local TPaintBuffer buffer;
+  return buffer;
 }
 
 }  // namespace

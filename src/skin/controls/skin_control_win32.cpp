@@ -1,6 +1,7 @@
 #include "skin/controls/skin_control_win32.h"
 
 #include <algorithm>
+#include <mutex>
 #include <unordered_map>
 
 #include "framework/gdi_owners_win32.h"
@@ -12,9 +13,22 @@ NV_DEFINE_CLASS(TSkinControl, TComponent)
 
 namespace {
 
+// The painter of each window, of every thread that has skinned windows (the GUI thread's and
+// a reporter dialog's), hence the lock around each use.
+std::mutex gPaintersLock;
 std::unordered_map<HWND, TSkinControl*>& PainterOfWindow() {
   static auto* map = new std::unordered_map<HWND, TSkinControl*>;
   return *map;
+}
+void SetPainterOfWindow(HWND wnd, TSkinControl* painter) {
+  std::lock_guard<std::mutex> guard(gPaintersLock);
+  PainterOfWindow()[wnd] = painter;
+}
+// Forgets the window's painter; with `only` set, only while it is that one.
+void ForgetPainterOfWindow(HWND wnd, const TSkinControl* only = nullptr) {
+  std::lock_guard<std::mutex> guard(gPaintersLock);
+  auto it = PainterOfWindow().find(wnd);
+  if (it != PainterOfWindow().end() && (!only || it->second == only)) PainterOfWindow().erase(it);
 }
 
 // TrackMouseEvent is looked up by name: a system without it still gets its painters (the
@@ -39,6 +53,7 @@ bool RequestMouseLeave(HWND wnd) {
 }
 
 TSkinControl* FindPainter(HWND wnd) {
+  std::lock_guard<std::mutex> guard(gPaintersLock);
   auto it = PainterOfWindow().find(wnd);
   return it == PainterOfWindow().end() ? nullptr : it->second;
 }
@@ -111,10 +126,7 @@ TSkinControl::TSkinControl(TComponent* owner) : TComponent(owner) {}
 TSkinControl::~TSkinControl() {
   chainEntry_.Leave();
   subclass_.Remove();
-  if (FHandle) {
-    auto it = PainterOfWindow().find(FHandle);
-    if (it != PainterOfWindow().end() && it->second == this) PainterOfWindow().erase(it);
-  }
+  if (FHandle) ForgetPainterOfWindow(FHandle, this);
   if (FForm) FForm->Unregister(this);
 }
 
@@ -141,7 +153,7 @@ void TSkinControl::Attach(TSkinPainters* form, TSkinData* skinData, bool ownColo
   FUnicode = IsWindowUnicode(FHandle) != FALSE;
   FEnabled = (GetWindowLongA(FHandle, GWL_STYLE) & WS_DISABLED) == 0;
   chainEntry_ = control->EnterMessageChain([this](TMessage& m, const TMessageNext& next) { SkinWndProc(m, next); });
-  PainterOfWindow()[FHandle] = this;
+  SetPainterOfWindow(FHandle, this);
   if (FForm) FForm->Register(this);
   if (FOwnColor) {
     SwitchParentBackground(true);
@@ -166,7 +178,7 @@ void TSkinControl::AttachHandle(HWND handle, TSkinData* skinData, TSkinPainters*
   GetWindowTextA(handle, text, sizeof text);
   FCaption = text;
   subclass_ = TWindowSubclass(handle, [this](TMessage& m, const TMessageNext& next) { SkinWndProc(m, next); });
-  PainterOfWindow()[FHandle] = this;
+  SetPainterOfWindow(FHandle, this);
   if (FForm) FForm->Register(this);
   InvalidateRect(handle, nullptr, TRUE);
   FAttached = true;
@@ -253,7 +265,7 @@ bool TSkinControl::BeforeMessage(TMessage& m) {
       FActive = false;
       FStage = 6;
       Detach();
-      PainterOfWindow().erase(FHandle);
+      ForgetPainterOfWindow(FHandle);
       return false;
     case XM_ISSKINNED: m.Result = 1; return false;
     default: return true;

@@ -14,11 +14,13 @@ TManagerSlot& Slot() {
   static TManagerSlot slot;
   return slot;
 }
+thread_local ISkinManager* tThreadManager = nullptr;
 }  // namespace
 
-ISkinManager* SkinManager() { return Slot().manager.get(); }
+ISkinManager* SkinManager() { return tThreadManager ? tThreadManager : Slot().manager.get(); }
 
 ISkinManager* EnsureSkinManager() {
+  if (tThreadManager) return tThreadManager;
   TManagerSlot& s = Slot();
   if (!s.manager && s.factory) s.manager = s.factory();
   return s.manager.get();
@@ -27,3 +29,7 @@ ISkinManager* EnsureSkinManager() {
 void SetSkinManagerFactory(TSkinManagerFactory factory) { Slot().factory = std::move(factory); }
 
 void FreeSkinManager() { std::exchange(Slot().manager, nullptr).reset(); }
+
+void SetThreadSkinManager(ISkinManager* manager) { tThreadManager = manager; }
+
+ISkinManager* ProgramSkinManager() { return Slot().manager.get(); }

@@ -45,10 +45,17 @@ class ISkinManager {
   virtual bool AttachOwnerForm(TComponent* owner) = 0;
 };
 
-// The manager, or null while none exists.
+// The manager of the calling thread, or null while none exists. The program's manager is the
+// GUI thread's; a thread that shows windows of its own for a while (the exception reporter's
+// dialogs) may put a manager of its own in its place (SetThreadSkinManager), which the skin
+// objects of that thread then talk to.
 ISkinManager* SkinManager();
 // The manager, made through the factory when there is none yet; null without a factory.
 ISkinManager* EnsureSkinManager();
+// Makes `manager` the calling thread's own (null: the program's again). The caller keeps it.
+void SetThreadSkinManager(ISkinManager* manager);
+// The program's manager, whatever the calling thread has.
+ISkinManager* ProgramSkinManager();
 // The Windows side installs the factory of the real manager; tests install stand-ins.
 using TSkinManagerFactory = std::function<std::unique_ptr<ISkinManager>()>;
 void SetSkinManagerFactory(TSkinManagerFactory factory);

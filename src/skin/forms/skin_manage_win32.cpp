@@ -55,7 +55,7 @@ std::vector<TWinControl*> ScreenForms() {
   return forms;
 }
 
-TSkinManage::TSkinManage() : Timer(std::make_unique<TTimer>(nullptr)) {
+TSkinManage::TSkinManage() : Timer(std::make_unique<TTimer>(nullptr)), ThreadId(GetCurrentThreadId()) {
   Timer->SetEnabled(false);
   Timer->SetInterval(kTimerInterval);
   Timer->SetOnTimer([this](TObject*) { RunPendingAction(); });
@@ -78,7 +78,31 @@ TSkinManage::~TSkinManage() {
   CBTHook.reset();
 }
 
-void TSkinManage::RegisterSkinData(TSkinData* skinData) { SkinDatas.Register(skinData); }
+void TSkinManage::RegisterSkinData(TSkinData* skinData) {
+  SkinDatas.Register(skinData);
+  RefreshSkinCopy();
+}
+
+void TSkinManage::SetEnabled(bool enabled) {
+  Enabled = enabled;
+  RefreshSkinCopy();
+}
+
+std::shared_ptr<const TSkinCopy> TSkinManage::SkinCopy() const {
+  std::lock_guard<std::mutex> guard(copyLock_);
+  return copy_;
+}
+
+// Taken on this manager's thread, where the components change: another thread must never read
+// a component while it is being loaded.
+void TSkinManage::RefreshSkinCopy() {
+  if (state_ == kManagerDestroying) return;
+  auto copy = std::make_shared<TSkinCopy>();
+  if (TSkinData* d = ChooseSkinData(nullptr, "#32770"); d && d->SkinLoaded()) *copy = CopyOfSkinData(*d);
+  copy->enabled = Enabled && !copy->stream.empty();
+  std::lock_guard<std::mutex> guard(copyLock_);
+  copy_ = std::move(copy);
+}
 
 void TSkinManage::UnregisterSkinData(TSkinData* skinData) {
   SkinDatas.Unregister(skinData);
@@ -98,6 +122,7 @@ void TSkinManage::UnregisterSkinData(TSkinData* skinData) {
       PopupMenus.erase(PopupMenus.begin() + std::ptrdiff_t(i));
     }
   if (PopupMenus.empty()) PopupMode = pmOrdinary;
+  RefreshSkinCopy();
 }
 
 void TSkinManage::InstallHook() {
@@ -116,6 +141,7 @@ void TSkinManage::ScheduleAction(int action, int intervalMs) {
   // No window activated yet: the first activation skins, if skinning is on by then.
   if (action == saSkinAll) Enabled = true;
   if (action == saUnskinAll) Enabled = false;
+  RefreshSkinCopy();
 }
 
 void TSkinManage::ReapplySkinData() {
@@ -358,6 +384,7 @@ void TSkinManage::RunPendingAction() {
   }
   // The request has run; the component that made it hears of it.
   if (PendingSkinData == skinData) PendingSkinData = nullptr;
+  RefreshSkinCopy();
   if (SkinDatas.Contains(skinData)) skinData->SkinChanged();
 }
 

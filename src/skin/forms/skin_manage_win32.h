@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "skin/data/skin_manager_link.h"
 #include "skin/forms/manager_rules.h"
 #include "skin/forms/system_version_win32.h"
+#include "skin/forms/thread_skin_win32.h"
 
 class TForm;
 class TSkinData;
@@ -48,7 +50,7 @@ class TSkinManage : public ISkinManager {
   void ScheduleAction(int action, int intervalMs) override;
   int State() const override { return state_; }
   void SetState(int state) override { state_ = state; }
-  void SetEnabled(bool enabled) override { Enabled = enabled; }
+  void SetEnabled(bool enabled) override;
   void SetPendingSkinData(TSkinData* skinData) override { PendingSkinData = skinData; }
   void ReapplySkinData() override;
   bool AttachOwnerForm(TComponent* owner) override;
@@ -71,6 +73,9 @@ class TSkinManage : public ISkinManager {
   // Drops entries that no longer exist and frees those whose window is gone.
   void Purge();
   TSkinData* DefaultSkinData() const { return SkinDatas.Default(); }
+  // What another thread needs to skin its windows as this manager would skin a system
+  // dialog now; any thread may ask. Kept up to date at each registration, request and action.
+  std::shared_ptr<const TSkinCopy> SkinCopy() const;
 
   // ---- State ----
   std::unique_ptr<TTimer> Timer;
@@ -88,6 +93,7 @@ class TSkinManage : public ISkinManager {
   TSkinData* PendingSkinData = nullptr;
   HWND ReskinWindow = nullptr;
   TSystemVersion SystemVersion;
+  const DWORD ThreadId;  // the thread whose windows this manager skins (the one that made it)
 
  private:
   void CBTProc(THookCall& call);
@@ -95,7 +101,10 @@ class TSkinManage : public ISkinManager {
   void FreeForm(TWinSkinForm* form);
   void UnskinForm(TWinSkinForm* form);
   TSkinData* ChooseSkinData(HWND wnd, const std::string& className) const;
+  void RefreshSkinCopy();
   int state_ = kManagerWaiting;
+  mutable std::mutex copyLock_;
+  std::shared_ptr<const TSkinCopy> copy_;
 };
 
 // The manager as TSkinManage; null while there is none.

@@ -1,5 +1,6 @@
 #include "skin/forms/win_skin_form_win32.h"
 
+#include <mutex>
 #include <unordered_set>
 
 #include "framework/application_win32.h"
@@ -20,6 +21,9 @@ constexpr UINT kMenuChanged = 0xB015;     // a form's menu changed
 constexpr UINT kDialogChar = 0xB006;      // a form's dialog key, passed to the main form
 constexpr UINT kHoverInterval = 250;
 
+// Every skin form of the process: the GUI thread's and those of a thread that shows its own
+// skinned windows for a while (the reporter's dialogs), hence the lock.
+std::mutex gLiveLock;
 std::unordered_set<const TWinSkinForm*>& LiveForms() {
   static auto* live = new std::unordered_set<const TWinSkinForm*>;
   return *live;
@@ -63,7 +67,10 @@ bool IsSizingHit(LRESULT hit) { return hit >= HTLEFT && hit <= HTBOTTOMRIGHT; }
 }  // namespace
 
 TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner) {
-  LiveForms().insert(this);
+  {
+    std::lock_guard<std::mutex> guard(gLiveLock);
+    LiveForms().insert(this);
+  }
   NONCLIENTMETRICSA m{};
   m.cbSize = sizeof m;
   if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, m.cbSize, &m, 0)) {
@@ -75,13 +82,20 @@ TWinSkinForm::TWinSkinForm(TComponent* owner) : TComponent(owner) {
 }
 
 TWinSkinForm::~TWinSkinForm() {
-  LiveForms().erase(this);
+  {
+    std::lock_guard<std::mutex> guard(gLiveLock);
+    LiveForms().erase(this);
+  }
   if (AttachState != asDestroying && AttachState != asDestroyed && Handle && IsWindow(Handle)) Detach();
   FreeSkinnedSystemMenu();
   if (TSkinManage* m = SkinManage()) m->RemoveForm(this);
 }
 
-bool TWinSkinForm::IsLive(const TWinSkinForm* form) { return form && LiveForms().count(form) != 0; }
+bool TWinSkinForm::IsLive(const TWinSkinForm* form) {
+  if (!form) return false;
+  std::lock_guard<std::mutex> guard(gLiveLock);
+  return LiveForms().count(form) != 0;
+}
 
 void TWinSkinForm::AttachForm(TSkinData* skinData, TForm* form) {
   Control = form;
@@ -548,8 +562,11 @@ bool TWinSkinForm::FormMessageHook(TMessage& m, const TMessageNext& next) {
       next(m);
       if (m.Result) return true;
       // Without a menu bar of ours, a dialog key goes to the main form.
+      // Only from the main form's own thread: a dialog of another thread must not run the
+      // main form's window procedure.
       TForm* mainForm = Application ? Application->MainForm() : nullptr;
-      if (mainForm && mainForm != Control && mainForm->HandleAllocated())
+      if (mainForm && mainForm != Control && mainForm->HandleAllocated() &&
+          GetWindowThreadProcessId(mainForm->Handle(), nullptr) == GetCurrentThreadId())
         m.Result = mainForm->Perform(m.Msg, m.WParam, m.LParam);
       return true;
     }

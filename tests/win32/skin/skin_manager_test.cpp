@@ -4,11 +4,17 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
+#include <thread>
+
 #include "framework/application_win32.h"
 #include "framework/forms_win32.h"
 #include "skin/data/skin_data.h"
+#include "skin/data/skin_manager_link.h"
 #include "skin/forms/skin_manage_win32.h"
 #include "skin/forms/skin_messages.h"
+#include "skin/forms/thread_skin_win32.h"
 #include "skin/forms/win_skin_form_win32.h"
 #include "win32/skin/skin_test_support.h"
 #include "win32/test_files.h"
@@ -373,6 +379,81 @@ TEST_F(SkinManagerTest, ExceptionsInTheHookAndTheTimerAreHandedOn) {
   EXPECT_NE(caught[0].find("out_of_range"), std::string::npos) << caught[0];
   Show(w);
   EXPECT_TRUE(IsSkinned(w));  // and everything goes on
+}
+
+// The reporter shows its dialogs on a thread of its own: that thread skins its windows with a
+// copy of the program's skin for as long as it holds it, and the GUI thread's windows stay
+// the program manager's throughout.
+TEST_F(SkinManagerTest, AnotherThreadSkinsItsWindowsWithACopyWhileItHoldsIt) {
+  MakeSkinData(nullptr);
+  TSkinManage* program = SkinManage();
+  ASSERT_TRUE(program);
+  TForm* form = MakeForm("form");
+  Show(form);
+  ASSERT_TRUE(IsSkinned(form->Handle()));
+  EXPECT_EQ(BeginThreadSkin(), nullptr) << "the GUI thread has the program manager already";
+
+  struct Seen {
+    bool began = false, secondRefused = false, ownManager = false, skinned = false;
+    bool backToProgram = false, skinnedAfter = true, plainOnceDisabled = false;
+    std::string error;
+  } seen;
+  auto showRaw = [](const char* caption) {
+    HWND w = CreateWindowExA(0, "NvRawWindow", caption, WS_OVERLAPPEDWINDOW, 80, 80, 240, 160, nullptr,
+                             nullptr, GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(w, SW_SHOWNORMAL);
+    SetActiveWindow(w);
+    Pump(150);
+    return w;
+  };
+  // The GUI thread keeps handling its messages while the other one runs, as it does while
+  // the reporter's worker shows a dialog.
+  auto runBeside = [](const std::function<void()>& body) {
+    std::atomic<bool> done{false};
+    std::thread t([&] {
+      body();
+      done = true;
+    });
+    while (!done) Pump(10);
+    t.join();
+  };
+  runBeside([&] {
+    try {
+      {
+        std::unique_ptr<TThreadSkin> scope = BeginThreadSkin();
+        seen.began = scope != nullptr;
+        if (!scope) return;
+        seen.secondRefused = BeginThreadSkin() == nullptr;
+        seen.ownManager = SkinManager() == &scope->Manager() && SkinManager() != ProgramSkinManager();
+        Pump(150);  // the copy's request to skin every window of this thread
+        HWND w = showRaw("with the copy");
+        seen.skinned = IsSkinned(w);
+        DestroyWindow(w);
+      }
+      seen.backToProgram = SkinManager() == ProgramSkinManager();
+      HWND after = showRaw("after");
+      seen.skinnedAfter = IsSkinned(after);
+      DestroyWindow(after);
+    } catch (const std::exception& e) {
+      seen.error = e.what();
+    }
+  });
+  EXPECT_EQ(seen.error, "");
+  ASSERT_TRUE(seen.began);
+  EXPECT_TRUE(seen.secondRefused) << "one copy per thread";
+  EXPECT_TRUE(seen.ownManager);
+  EXPECT_TRUE(seen.skinned);
+  EXPECT_TRUE(seen.backToProgram);
+  EXPECT_FALSE(seen.skinnedAfter) << "the copy's hook must be gone with it";
+  EXPECT_EQ(SkinManage(), program);
+  EXPECT_TRUE(IsSkinned(form->Handle()));
+  EXPECT_TRUE(program->FindSkinForm(form->Handle()));
+
+  // A program that skins nothing now gives other threads nothing to copy.
+  program->SetEnabled(false);
+  runBeside([&] { seen.plainOnceDisabled = BeginThreadSkin() == nullptr; });
+  EXPECT_TRUE(seen.plainOnceDisabled);
+  EXPECT_TRUE(caught.empty()) << ::testing::PrintToString(caught);
 }
 
 }  // namespace
