@@ -167,6 +167,38 @@ bool RunAction(const TExceptNotifyParams& p, int action) {
   for (;;) Sleep(INFINITE);
 }
 
+std::mutex gDecoratorLock;
+TReportWindowsDecorator& Decorator() {
+  static auto* decorate = new TReportWindowsDecorator;  // reports may run while statics go
+  return *decorate;
+}
+
+// The program's dressing of the report's windows, made when the first of them is about to
+// show and released when the report ends, on the same thread.
+class TDecoratedWindows {
+ public:
+  void Ensure() {
+    if (tried_) return;
+    tried_ = true;
+    TReportWindowsDecorator decorate;
+    {
+      std::lock_guard<std::mutex> guard(gDecoratorLock);
+      decorate = Decorator();
+    }
+    if (!decorate) return;
+    // Plain windows are better than none: whatever fails here only costs the dressing.
+    try {
+      dress_ = decorate();
+    } catch (...) {
+      dress_.reset();
+    }
+  }
+
+ private:
+  bool tried_ = false;
+  std::shared_ptr<void> dress_;
+};
+
 uint8_t Build(TReportRun& run, TPausedThreads& paused, int& section) {
   const TCapturedException& e = run.exception;
   TPipelineState& st = State();
@@ -207,9 +239,12 @@ uint8_t Build(TReportRun& run, TPausedThreads& paused, int& section) {
     TFilterOutcome f = ApplyFilters(options, object, className);
     if (f.matched) {
       section = 201;
-      if (!f.message.empty())
+      if (!f.message.empty()) {
+        TDecoratedWindows windows;
+        windows.Ensure();
         MessageBoxA(nullptr, f.message.c_str(), options.Text(qtInformation).c_str(),
                     MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_TOPMOST | MB_SERVICE_NOTIFICATION);
+      }
       outcome.filtered = true;
       if (gOutcomeObserver) gOutcomeObserver(outcome);
       return 0;
@@ -297,6 +332,7 @@ uint8_t Build(TReportRun& run, TPausedThreads& paused, int& section) {
 
   // [11] The visible report.
   section = 11;
+  TDecoratedWindows windows;
   TErrorDialogResult shown;
   TDialogOptions dialogOptions = DialogOptionsFrom(v);
   bool duplicate = false;
@@ -316,6 +352,7 @@ uint8_t Build(TReportRun& run, TPausedThreads& paused, int& section) {
     };
     callbacks.confirmTerminate = [&] { return RunAction(p, atTerminating); };
     try {
+      windows.Ensure();
       shown = ShowErrorDialog(input, callbacks);
       outcome.dialogShown = shown.shown;
     } catch (const std::exception& x) {
@@ -328,6 +365,7 @@ uint8_t Build(TReportRun& run, TPausedThreads& paused, int& section) {
   // [13] The steps to reproduce, stored with the report.
   section = 13;
   if (outcome.dialogShown && RequestDialogWanted(dialogOptions, true, duplicate, shown.sendChecked, v.WriteLog)) {
+    windows.Ensure();
     s.reproduceText = ShowRequestDialog(dialogOptions);
     if (!s.reproduceText.empty()) text = BuildReportText(s);
   }
@@ -412,6 +450,11 @@ uint8_t BuildAndShowReport(TReportRun& run) {
 }  // namespace nv_pipeline
 
 void SetReportOutcomeObserver(void (*observer)(const TReportOutcome&)) { nv_pipeline::gOutcomeObserver = observer; }
+
+void SetReportWindowsDecorator(TReportWindowsDecorator decorate) {
+  std::lock_guard<std::mutex> guard(nv_pipeline::gDecoratorLock);
+  nv_pipeline::Decorator() = std::move(decorate);
+}
 
 void StartReportPreparation() {
   if (!ReporterActive()) return;

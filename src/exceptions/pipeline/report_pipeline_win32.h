@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "exceptions/capture/captured_exception.h"
 
@@ -21,6 +22,14 @@ void RunOnCallerThread(const std::function<void()>& step);
 
 // The raising main thread handles its queued messages while it waits (on by default).
 void SetReportMessagePumping(bool on);
+
+// Lets the program dress the windows a report shows (the error dialog, the request dialog) as
+// it dresses its own windows; the program's skin engine does. `decorate` runs on the thread
+// that is about to show them and returns what must live while they are shown, released on
+// that thread once they are gone. A null result or a failure leaves them plain. Set it while
+// no report runs (at start-up); an empty function removes it.
+using TReportWindowsDecorator = std::function<std::shared_ptr<void>()>;
+void SetReportWindowsDecorator(TReportWindowsDecorator decorate);
 
 // What one report did, for the program's tests and timings (observer called on the worker at
 // the end of each report that got as far as its text).
