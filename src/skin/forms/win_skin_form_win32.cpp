@@ -269,6 +269,9 @@ void TWinSkinForm::FinishAttachment(bool inPaint) {
       AttachState = asSizing;
       SizeToFrame(true, inPaint);
       AttachState = asRunning;
+      // What the window had to paint was reckoned from the system frame's client area; the
+      // client moved under the skinned frame.
+      if (inPaint) RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
       if (WindowState == wsNormalState)
         BuildRegion(true, !inPaint);
       else

@@ -340,6 +340,13 @@ TEST_F(SkinFrameTest, AShownFormIsPaintedOnceAndSkinnedFromTheStart) {
   counting.Leave();
   Show(w);
   ExpectFramePixels(w, 1, "shown");
+  // The client area is the form's colour up to its last column and row (the client moved
+  // under the skinned frame while the show was painting).
+  POINT o{0, 0};
+  ClientToScreen(w, &o);
+  const COLORREF face = ScreenPixel(o.x + 300, o.y + 100);
+  for (int y : {5, 100, 300}) EXPECT_EQ(ScreenPixel(o.x + 478, o.y + y), face) << y;
+  for (int x : {5, 200, 478}) EXPECT_EQ(ScreenPixel(o.x + x, o.y + 320), face) << x;
   // Nothing of the window is left to paint.
   EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
   EXPECT_FALSE(GetUpdateRect(button->Handle(), nullptr, FALSE));
