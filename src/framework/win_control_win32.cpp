@@ -65,6 +65,10 @@ void TWinControl::CreateWnd() {
   if (!handle_) AttachHandle(h);
   UpdateFont();
   if (Parent()) SetWindowPos(h, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // The window's real client area is known only now (a form's comes from its ClientWidth and
+  // ClientHeight): aligned children are placed before their windows exist, so that none is
+  // moved later, when every move would repaint the shown window.
+  if (!IsLoading()) AlignControls();
   for (TControl* c : controls_)
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->Handle();
   HandleCreated();

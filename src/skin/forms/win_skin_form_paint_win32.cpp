@@ -305,7 +305,7 @@ void TWinSkinForm::PaintButtons(HDC dc) {
   }
 }
 
-void TWinSkinForm::BuildRegion(bool force) {
+void TWinSkinForm::BuildRegion(bool force, bool redraw) {
   if (!FrameEnabled || AttachState == asDestroying || AttachState == asDestroyed || !SkinData ||
       !SkinData->SkinLoaded())
     return;
@@ -357,7 +357,7 @@ void TWinSkinForm::BuildRegion(bool force) {
     // The window takes the region it is given; we keep a copy of our own.
     Region.Reset(CreateRectRgn(0, 0, 0, 0));
     if (Region) CombineRgn(Region.Get(), rgn.Get(), nullptr, RGN_COPY);
-    if (SetWindowRgn(Handle, rgn.Get(), TRUE)) {
+    if (SetWindowRgn(Handle, rgn.Get(), redraw ? TRUE : FALSE)) {
       rgn.Release();
       RegionSet = true;
       RegionSize = {w, h};

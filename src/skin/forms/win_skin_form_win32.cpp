@@ -244,7 +244,7 @@ void TWinSkinForm::RebuildButtons() {
   ComputeMetrics();
 }
 
-void TWinSkinForm::FinishAttachment() {
+void TWinSkinForm::FinishAttachment(bool inPaint) {
   initialised_ = true;
   SystemMenu = GetSystemMenu(Handle, FALSE);
   IconSize = GetSystemMetrics(SM_CXSMICON);
@@ -278,14 +278,20 @@ void TWinSkinForm::FinishAttachment() {
         BuildRegion(true);
       }
     } else if (!IsChild && hasCaption && WindowState != wsMinimizedState) {
+      // Sizing and cutting a shown window each repaint it whole, children included; inside
+      // its first paint that would be twice more than needed.
       AttachState = asSizing;
-      SizeToFrame(true);
+      SizeToFrame(true, inPaint);
       AttachState = asRunning;
+      // What the window had to paint was reckoned from the system frame's client area; the
+      // client moved under the skinned frame.
+      if (inPaint) RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_NOCHILDREN);
       if (WindowState == wsNormalState)
-        BuildRegion(true);
+        BuildRegion(true, !inPaint);
       else
         SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED |
+                         (inPaint ? SWP_DEFERERASE : 0));
     }
   }
   AttachSkinControls(this, SkinData, Handle, Control);
@@ -296,17 +302,19 @@ void TWinSkinForm::FinishAttachment() {
   }
   AttachState = asRunning;
   if (FrameEnabled) {
-    // An activation that came while the frame was held back is shown now.
+    // An activation that came while the frame was held back is shown now (inside a paint,
+    // by that paint: the frame is marked for it).
     Active = GetActiveWindow() == Handle;
-    RefreshFrame();
+    if (!inPaint) RefreshFrame();
   }
   if (Active) HoverTimer->SetEnabled(true);
 }
 
-void TWinSkinForm::SizeToFrame(bool firstSizing) {
+void TWinSkinForm::SizeToFrame(bool firstSizing, bool deferErase) {
+  const UINT erase = deferErase ? SWP_DEFERERASE : 0;
   if (WindowState == wsMaximizedState) {
     SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | erase);
     return;
   }
   RECT c{};
@@ -333,7 +341,7 @@ void TWinSkinForm::SizeToFrame(bool firstSizing) {
     }
   }
   SetWindowPos(Handle, nullptr, 0, 0, size.Width, size.Height,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | erase);
   if (childShift > 0) {
     // The children were moved without drawing: the whole window draws afresh, so that no
     // picture of them is left at their old places.
@@ -467,6 +475,11 @@ POINT TWinSkinForm::WindowPoint(POINT screen) const {
 // The window procedure.
 
 void TWinSkinForm::FrameWndProc(TMessage& m, const TMessageNext& next) {
+  // A top-level window shown before the posted XM_INITFRAME gets its skinned frame with the
+  // first message that paints it: the show's one painting pass then paints it skinned.
+  if (!initialised_ && FrameEnabled && Kind == wkOrdinary && !IsChild &&
+      (m.Msg == WM_NCPAINT || m.Msg == WM_ERASEBKGND || m.Msg == WM_PAINT) && IsWindowVisible(Handle))
+    FinishAttachment(true);
   switch (m.Msg) {
     case WM_NCPAINT:
       if (AttachState == asAttached) {

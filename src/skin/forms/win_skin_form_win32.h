@@ -9,7 +9,9 @@
 //   XM_INITFRAME (posted)    system menu, icon picture, the system's non-client size; the
 //                            sizing step (AttachState 5) keeps the client area under the
 //                            skinned frame, the region is cut; XM_SKINNED is sent,
-//                            OnAfterSkinForm raised; AttachState 1
+//                            OnAfterSkinForm raised; AttachState 1. A window shown before
+//                            that message finishes at its first WM_NCPAINT, WM_ERASEBKGND
+//                            or WM_PAINT instead, and is painted once, skinned
 //   Reapply                  after a skin change: colours, sizing and frame again (3, then 1)
 //   WM_NCDESTROY             AttachState 4; the object leaves its form's components, so
 //                            that nothing the window's destruction frees can free it;
@@ -191,9 +193,12 @@ class TWinSkinForm : public TComponent {
   bool FormMessageHook(TMessage& m, const TMessageNext& next);
   bool Stage2(TMessage& m, const TMessageNext& next);
   bool Stage3(TMessage& m, const TMessageNext& next);
-  void FinishAttachment();
-  // The sizing step: keeps the client area under the frame.
-  void SizeToFrame(bool firstSizing);
+  // inPaint: called from the first message that paints the shown window; the window is
+  // then only marked for painting, which that pass does once, with the skinned frame.
+  void FinishAttachment(bool inPaint = false);
+  // The sizing step: keeps the client area under the frame. deferErase: no synchronous
+  // repaint (SWP_DEFERERASE).
+  void SizeToFrame(bool firstSizing, bool deferErase = false);
   void RestoreCaptionStyle();
   void DropCaptionStyle();
   void DefaultWithoutCaption(TMessage& m, const TMessageNext& next);
@@ -215,7 +220,8 @@ class TWinSkinForm : public TComponent {
   void DrawCaptionText(HDC dc, const TSkinRect& caption);
   std::string WindowTextAnsi() const;
   int MeasureCaptionText(const std::string& text) const;
-  void BuildRegion(bool force = false);
+  // redraw false: the region is set without the repaint the system would do at once.
+  void BuildRegion(bool force = false, bool redraw = true);
   TButtonFacts ButtonFactsNow();
   void LayoutButtons(int width);
   void PaintButtons(HDC dc);

@@ -168,6 +168,46 @@ TEST_F(FrameworkWin32, WindowsCarryFrameworkClassNamesAndTexts) {
   EXPECT_EQ(Find<TImage>("Banner")->Top(), 150);
 }
 
+// A form's client area is known only once its window exists; aligned children must be in
+// place before their own windows are made, not moved later into the shown window.
+TEST_F(FrameworkWin32, AlignedChildrenArePlacedWhenTheFormsWindowIsMade) {
+  auto* f = new TForm(app);
+  f->SetBorderStyle(bsSingle);
+  f->SetClientWidth(240);
+  f->SetClientHeight(160);
+  // Bounds as a layout gives them: the bar below the banner.
+  auto* bar = new TStatusBar(f);
+  bar->SetParent(f);
+  bar->SetBounds(0, 141, 240, 19);
+  auto* banner = new TImage(f);
+  banner->SetParent(f);
+  banner->SetBounds(0, 111, 240, 30);
+  banner->SetAlign(alBottom);
+  auto* top = new TButton(f);
+  top->SetParent(f);
+  top->SetHeight(24);
+  top->SetAlign(alTop);
+  HWND h = f->Handle();
+  auto placed = [h](TWinControl* c) {
+    RECT r{};
+    GetWindowRect(c->Handle(), &r);
+    MapWindowPoints(nullptr, h, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  const RECT b = placed(bar), i = placed(banner), t = placed(top);
+  EXPECT_EQ(b.left, 0);
+  EXPECT_EQ(b.right, 240);
+  EXPECT_EQ(b.bottom, 160);
+  EXPECT_EQ(b.top, 141);
+  EXPECT_EQ(i.bottom, b.top);  // stacked upwards in their order
+  EXPECT_EQ(i.top, 111);
+  EXPECT_EQ(i.right, 240);
+  EXPECT_EQ(t.top, 0);
+  EXPECT_EQ(t.right, 240);
+  EXPECT_EQ(bar->Top(), 141);
+  delete f;
+}
+
 TEST_F(FrameworkWin32, FontsFollowTheParentUnlessSetOnTheControl) {
   EXPECT_EQ(Find<TLabel>("Name")->Font()->Name(), "宋体");
   EXPECT_EQ(Find<TButton>("Ok")->Font()->Height(), -12);

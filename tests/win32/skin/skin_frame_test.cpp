@@ -10,6 +10,8 @@
 #include "framework/application_win32.h"
 #include "framework/forms_win32.h"
 #include "framework/message_form_win32.h"
+#include "framework/status_bar_win32.h"
+#include "framework/std_controls_win32.h"
 #include "skin/data/bitmap_routines.h"
 #include "skin/data/skin_data.h"
 #include "skin/forms/skin_manage_win32.h"
@@ -299,6 +301,55 @@ TEST_F(SkinFrameTest, MainWindowGeometryPixelsAndActivation) {
   ExpectFramePixels(w, 1, "after a new icon");
   EXPECT_EQ(SendMessageA(w, WM_NCACTIVATE, TRUE, 0), 1);
   ExpectFramePixels(w, 1, "after an activation message");
+}
+
+// Showing a form finishes its frame inside the show's own painting: the children are
+// painted once, and the frame is the skinned one from the first picture on.
+TEST_F(SkinFrameTest, AShownFormIsPaintedOnceAndSkinnedFromTheStart) {
+  TForm* form = MakeMainLike("Netvosk2.1--免费版");
+  auto* button = new TButton(form);
+  button->SetParent(form);
+  button->SetBounds(20, 20, 80, 24);
+  auto* bar = new TStatusBar(form);
+  bar->SetParent(form);
+  bar->SetHeight(19);
+  // The windows are made by Show, as the program's are.
+  int ncPaints = 0, erases = 0, paints = 0;
+  TMessageChainEntry counting = button->EnterMessageChain([&](TMessage& m, const TMessageNext& next) {
+    ncPaints += m.Msg == WM_NCPAINT;
+    erases += m.Msg == WM_ERASEBKGND;
+    paints += m.Msg == WM_PAINT;
+    next(m);
+  });
+  form->Show();  // shows and paints at once (UpdateWindow)
+  HWND w = form->Handle();
+  TWinSkinForm* sf = Skinned(w);
+  ASSERT_TRUE(sf);
+  EXPECT_EQ(sf->AttachState, asRunning);
+  EXPECT_EQ(ncPaints, 1);
+  EXPECT_LE(erases, 1);
+  EXPECT_LE(paints, 1);
+  RECT c{}, r{};
+  GetClientRect(w, &c);
+  EXPECT_EQ(c.right, 479);
+  EXPECT_EQ(c.bottom, 342);
+  GetWindowRect(bar->Handle(), &r);
+  MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&r), 2);
+  EXPECT_EQ(r.bottom, 342);
+  EXPECT_EQ(r.right, 479);
+  counting.Leave();
+  Show(w);
+  ExpectFramePixels(w, 1, "shown");
+  // The client area is the form's colour up to its last column and row (the client moved
+  // under the skinned frame while the show was painting).
+  POINT o{0, 0};
+  ClientToScreen(w, &o);
+  const COLORREF face = ScreenPixel(o.x + 300, o.y + 100);
+  for (int y : {5, 100, 300}) EXPECT_EQ(ScreenPixel(o.x + 478, o.y + y), face) << y;
+  for (int x : {5, 200, 478}) EXPECT_EQ(ScreenPixel(o.x + x, o.y + 320), face) << x;
+  // Nothing of the window is left to paint.
+  EXPECT_FALSE(GetUpdateRect(w, nullptr, FALSE));
+  EXPECT_FALSE(GetUpdateRect(button->Handle(), nullptr, FALSE));
 }
 
 TEST_F(SkinFrameTest, TheSystemDrawsNoCaptionForANewTextOrIcon) {
