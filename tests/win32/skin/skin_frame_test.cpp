@@ -864,21 +864,21 @@ TEST_F(SkinFrameTest, TinyWindowsKeepAValidRegion) {
 }
 
 TEST_F(SkinFrameTest, BeforeItsFrameIsReadyAndAfterItsWindowWent) {
-  // Attached but not yet initialised: deactivation is not vetoed and nothing is painted.
+  // Attached but not yet initialised (a window attached while hidden; a shown one finishes
+  // with the first message that paints it): deactivation is not vetoed and nothing is
+  // painted. The posted XM_INITFRAME finishes it.
   HWND w = MakeRaw();
-  ShowWindow(w, SW_SHOWNORMAL);
   TSkinManage* m = SkinManage();
   ASSERT_TRUE(m);
   m->Enabled = true;
-  // Shown and activated: the activation attached it; the posted XM_INITFRAME waits.
-  if (!Skinned(w)) {
-    ASSERT_TRUE(m->AttachWindow(w));
-  }
+  ASSERT_TRUE(m->AttachWindow(w));
   TWinSkinForm* sf = Skinned(w);
   ASSERT_TRUE(sf);
   ASSERT_EQ(sf->AttachState, asAttached);
   EXPECT_EQ(SendMessageA(w, WM_NCACTIVATE, FALSE, 0), 1);
   EXPECT_EQ(SendMessageA(w, WM_NCPAINT, 1, 0), 0);
+  EXPECT_EQ(sf->AttachState, asAttached);
+  ShowWindow(w, SW_SHOWNORMAL);
   Pump(100);
   EXPECT_EQ(sf->AttachState, asRunning);
 
