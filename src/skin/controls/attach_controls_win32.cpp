@@ -211,11 +211,14 @@ TSkinPainters* SkinPaintersOf(const void* skinForm) {
 
 void AttachSkinControls(const void* skinForm, TSkinData* skinData, HWND form, TWinControl* formControl) {
   if (!skinData || !form || !IsWindow(form)) return;
+  // Made before the lock is taken: the reporter reports a failure where it is raised, and a
+  // report whose dialog is skinned needs this lock on its own thread.
+  auto made = std::make_unique<TSkinPainters>(skinData, form, formControl);
   TSkinPainters* list = nullptr;
   {
     std::lock_guard<std::mutex> guard(gListsLock);
     std::unique_ptr<TSkinPainters>& entry = Lists()[skinForm];
-    if (!entry) entry = std::make_unique<TSkinPainters>(skinData, form, formControl);
+    if (!entry) entry = std::move(made);
     list = entry.get();
   }
   TAttacher attacher(*list);
