@@ -7,6 +7,7 @@
 #include "framework/exception.h"
 #include "framework/guard.h"
 #include "framework/handle_owners_win32.h"
+#include "framework/per_thread.h"
 
 namespace {
 using THandler = TWindowsHook::THandler;
@@ -18,11 +19,15 @@ struct Dispatcher {
   THookHandle hook;
   TChain<THandler> handlers;
 };
-thread_local Dispatcher tDispatchers[kTypeCount];
+using TDispatchers = std::array<Dispatcher, kTypeCount>;
+TDispatchers& ThreadDispatchers() {
+  static auto* dispatchers = new TPerThread<TDispatchers>;
+  return dispatchers->Get();
+}
 
 template <int Index>
 LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam) {
-  Dispatcher& d = tDispatchers[Index];
+  Dispatcher& d = ThreadDispatchers()[Index];
   HHOOK hook = d.hook.Get();
   if (code >= 0) {
     THookCall call{Index + kFirstType, code, wParam, lParam};
@@ -49,7 +54,7 @@ struct TWindowsHook::TImpl {
 TWindowsHook::TWindowsHook(int type, THandler handler) {
   int index = type - kFirstType;
   if (index < 0 || index >= kTypeCount) throw EInvalidArgument(Format("Unknown hook type %d", type));
-  Dispatcher& d = tDispatchers[index];
+  Dispatcher& d = ThreadDispatchers()[static_cast<size_t>(index)];
   if (!d.hook) {
     d.hook.Reset(SetWindowsHookExA(type, kProcs[static_cast<size_t>(index)], nullptr, GetCurrentThreadId()));
     if (!d.hook) throw EOSError(Format("Cannot install hook %d (system error %lu)", type, GetLastError()));

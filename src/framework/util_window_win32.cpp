@@ -4,6 +4,7 @@
 
 #include "framework/guard.h"
 #include "framework/handle_owners_win32.h"
+#include "framework/per_thread.h"
 
 namespace {
 // Dynamic initialisation runs on the thread that starts the program.
@@ -26,13 +27,17 @@ LRESULT CALLBACK UtilProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 // The window lives until its thread ends.
-thread_local TOwnedWindow tWindow;
+TPerThread<TOwnedWindow>& ThreadWindow() {
+  static auto* windows = new TPerThread<TOwnedWindow>;
+  return *windows;
+}
 }  // namespace
 
 DWORD MainThreadID() { return gMainThreadId; }
 bool IsMainThread() { return GetCurrentThreadId() == gMainThreadId; }
 
 HWND UtilWindow() {
+  TOwnedWindow& tWindow = ThreadWindow().Get();
   if (tWindow && IsWindow(tWindow.Get())) return tWindow.Get();
   static const ATOM atom = [] {
     WNDCLASSA wc{};

@@ -7,6 +7,7 @@
 #include "framework/controls_win32.h"
 #include "framework/exception.h"
 #include "framework/guard.h"
+#include "framework/per_thread.h"
 
 namespace {
 // Window to object, for the window procedure and FromHandle. (A window property would do
@@ -26,7 +27,10 @@ std::map<ATOM, WNDPROC>& SystemProcs() {
 
 // The objects whose windows this thread is making: a creation parameter is only taken for
 // one of them (a window of our class made by someone else keeps the system's behaviour).
-thread_local std::vector<TWinControl*> tCreating;
+std::vector<TWinControl*>& Creating() {
+  static auto* creating = new TPerThread<std::vector<TWinControl*>>;
+  return creating->Get();
+}
 }  // namespace
 
 // ---- window classes ----
@@ -94,6 +98,7 @@ LRESULT CALLBACK FrameworkWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   TWinControl* control = TWinControl::FromHandle(hwnd);
   if (!control && msg == WM_NCCREATE) {
     auto* candidate = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    std::vector<TWinControl*>& tCreating = Creating();
     if (std::find(tCreating.begin(), tCreating.end(), candidate) != tCreating.end()) {
       control = candidate;
       control->AttachHandle(hwnd);
@@ -203,6 +208,7 @@ void TWinControl::DetachHandle(HWND hwnd) {
 }
 
 HWND TWinControl::CreateFrameworkWindow(const TCreateParams& p, HMENU id) {
+  std::vector<TWinControl*>& tCreating = Creating();
   tCreating.push_back(this);
   HWND h = CreateWindowExA(p.exStyle, p.windowClass.c_str(), p.caption.c_str(), p.style, p.x, p.y, p.width,
                            p.height, p.parent, id, GetModuleHandleA(nullptr), this);

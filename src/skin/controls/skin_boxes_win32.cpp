@@ -2,6 +2,7 @@
 // (commctrl.h needs windows.h first)
 #include <commctrl.h>
 
+#include "framework/per_thread.h"
 #include "framework/status_bar_win32.h"
 #include "skin/controls/control_map.h"
 #include "skin/controls/prop_access.h"
@@ -43,8 +44,8 @@ HBRUSH FaceBrushOf(TSkinData& data) {
 // One bitmap for every status bar of a thread, made once and kept (a bitmap can be selected
 // into one device context at a time, so threads painting at once need one each).
 TPaintBuffer& StatusBarBuffer() {
-  thread_local TPaintBuffer buffer;
-  return buffer;
+  static auto* buffers = new TPerThread<TPaintBuffer>;
+  return buffers->Get();
 }
 
 }  // namespace

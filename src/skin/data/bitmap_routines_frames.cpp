@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "framework/per_thread.h"
 #include "skin/data/bitmap_routines.h"
 
 namespace {
@@ -108,12 +109,15 @@ void StretchCopy(const TSkinBitmap& src, const TSkinRect& srcPart, TSkinBitmap& 
   if (!HasArea(d)) return;
   const int sw = s.Width(), sh = s.Height(), dw = dstPart.Width(), dh = dstPart.Height();
   const int sb = src.BytesPerPixel(), db = dst.BytesPerPixel(), n = d.Width();
-  // Reused between calls (a frame piece stretches up to nine parts). Thread-local storage
-  // may be emulated, a call per access: look it up once.
-  thread_local std::vector<int> xmapStore;
-  thread_local std::vector<std::pair<int, int>> runsStore;  // source offset, repeat count
-  std::vector<int>& xmap = xmapStore;
-  std::vector<std::pair<int, int>>& runs = runsStore;
+  // Reused between calls (a frame piece stretches up to nine parts); looked up once.
+  struct TStore {
+    std::vector<int> xmap;
+    std::vector<std::pair<int, int>> runs;  // source offset, repeat count
+  };
+  static auto* stores = new TPerThread<TStore>;
+  TStore& store = stores->Get();
+  std::vector<int>& xmap = store.xmap;
+  std::vector<std::pair<int, int>>& runs = store.runs;
   xmap.clear();
   if (sw != dw) {
     xmap.resize(size_t(n));

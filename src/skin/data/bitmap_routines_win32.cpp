@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "framework/per_thread.h"
+
 namespace {
 // Destination kept where the mask is set: the "D" raster operation.
 constexpr DWORD kRopDest = 0x00AA0029;
@@ -38,8 +40,8 @@ class TDCPool {
   std::vector<HDC> free_;
 };
 TDCPool& DCPool() {
-  thread_local TDCPool pool;
-  return pool;
+  static auto* pools = new TPerThread<TDCPool>;
+  return pools->Get();
 }
 
 // A pooled memory DC with one bitmap selected for the owner's lifetime.
@@ -78,14 +80,19 @@ struct TScratch {
   unsigned lastUse = 0;
 };
 TSkinBitmap& ScratchPicture(int w, int h, TPixelFormat pf) {
-  thread_local std::vector<TScratch> cache;
-  thread_local TSkinBitmap large;
-  thread_local unsigned clock = 0;
+  struct TCache {
+    std::vector<TScratch> entries;
+    TSkinBitmap large;
+    unsigned clock = 0;
+  };
+  static auto* caches = new TPerThread<TCache>;
+  TCache& cache = caches->Get();
   if (int64_t(w) * h > kScratchPixels) {
-    large = TSkinBitmap(w, h, pf);
-    return large;
+    cache.large = TSkinBitmap(w, h, pf);
+    return cache.large;
   }
-  std::vector<TScratch>& c = cache;
+  std::vector<TScratch>& c = cache.entries;
+  unsigned& clock = cache.clock;
   ++clock;
   for (TScratch& e : c)
     if (e.bmp.Width() == w && e.bmp.Height() == h && e.bmp.PixelFormat() == pf) {

@@ -5,7 +5,10 @@
 #include <atomic>
 #include <stdexcept>
 #include <string>
+#include <thread>
 
+#include "framework/hooks_win32.h"
+#include "framework/per_thread.h"
 #include "framework/thread_win32.h"
 #include "framework/util_window_win32.h"
 
@@ -141,4 +144,48 @@ TEST_F(Threads, FreeOnTerminateRunsOnTerminateOnTheMainThreadThenFrees) {
   EXPECT_TRUE(destroyed);
   EXPECT_EQ(terminateRanOn, GetCurrentThreadId());
   EXPECT_EQ(gReported.className, "EConvertError: and it still frees");
+}
+
+// What the framework keeps per thread (hook dispatchers, the utility window, windows under
+// creation, the skin's paint buffers) is one object per thread, destroyed when its thread
+// ends, whether the thread is a TThread or a runtime thread. (thread_local objects with
+// destructors did not survive that under emulated thread-local storage: a worker that had
+// painted a skinned window crashed on its way out.)
+TEST_F(Threads, StateAThreadKeepsForItselfGoesWithTheThread) {
+  static std::atomic<int> made{0}, gone{0};
+  struct TCounted {
+    TCounted() { ++made; }
+    ~TCounted() { ++gone; }
+    int uses = 0;
+  };
+  static TPerThread<TCounted> perThread;
+  auto useEverything = [] {
+    ++perThread.Get().uses;
+    ++perThread.Get().uses;
+    bool hookRan = false;
+    TWindowsHook hook(WH_CALLWNDPROC, [&](THookCall&) { hookRan = true; });
+    SendMessageA(UtilWindow(), WM_NULL, 0, 0);
+    return hookRan && perThread.Get().uses == 2;
+  };
+  ++perThread.Get().uses;  // this thread's own object is not the workers'
+
+  std::atomic<bool> ok{false};
+  TWorker worker;
+  worker.body = [&](TWorker& self) {
+    ok = useEverything();
+    self.SetReturnValue(7);
+  };
+  worker.Start();
+  EXPECT_EQ(worker.WaitFor(), 7u) << "the worker must end normally";
+  EXPECT_TRUE(ok);
+
+  std::atomic<bool> okToo{false};
+  std::thread plain([&] { okToo = useEverything(); });
+  plain.join();
+  EXPECT_TRUE(okToo);
+
+  EXPECT_EQ(made.load(), 3);
+  EXPECT_EQ(gone.load(), 2) << "each worker's object is destroyed when the worker ends";
+  EXPECT_EQ(perThread.Get().uses, 1);
+  EXPECT_TRUE(gReported.className.empty()) << gReported.className;
 }
