@@ -11,3 +11,21 @@ Wine runs it as a 32-bit process, so it cannot be started or tested here. A kern
 32-bit emulation on (CONFIG_IA32_EMULATION, not switched off by ia32_emulation=off) is needed.
 MSG
 }
+
+# One wineserver for a whole run of Wine programs. The server that the first program starts
+# ends a moment after the last program, and `wineserver -p` cannot make a running server
+# persistent (it exits with 2): a run of tests then had its server come and go between
+# tests, a test starting at that moment failed ("recvmsg: Connection reset by peer"), and the
+# test that started it anew lent its output pipe to the server and the system processes,
+# so ctest waited on that test until the server went. Here the prefix is made first (on a
+# fresh machine), its server is let go, a persistent one is started with no output of ours,
+# and the system processes are started under it before any test runs.
+#   nv_start_warm_wineserver SECONDS   (WINEPREFIX must be set)
+nv_start_warm_wineserver() {
+  local here
+  here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+  bash "$here/scripts/wine-run" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  timeout 30 wineserver -w 2>/dev/null || wineserver -k 2>/dev/null || true
+  wineserver -p "${1:-600}" </dev/null >/dev/null 2>&1 || true
+  bash "$here/scripts/wine-run" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}

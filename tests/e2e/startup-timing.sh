@@ -14,8 +14,8 @@ trap nv_stop_xvfb EXIT
 export WINEPREFIX=${WINEPREFIX:-$here/build/wineprefix}
 winpath() { echo "Z:${1//\//\\}"; }
 # A persistent wineserver stays warm between the launches.
-bash "$here/scripts/wine-run" cmd /c exit >/dev/null 2>&1 || true
-wineserver -p 2>/dev/null || true
+. "$here/scripts/wine-lib.sh"
+nv_start_warm_wineserver 600
 bash "$here/scripts/wine-run" "$tree/tests/e2e/startup_timer.exe" "$runs" \
   "$(winpath "$tree/src/app/netvosk.exe")" TForm1 "Netvosk2.1--" \
   "$(winpath "$tree/tools/bare20/bare20.exe")" TBare20 Bare20 | iconv -f GBK -t UTF-8
