@@ -20,14 +20,18 @@ struct Dispatcher {
   TChain<THandler> handlers;
 };
 using TDispatchers = std::array<Dispatcher, kTypeCount>;
-TDispatchers& ThreadDispatchers() {
+TPerThread<TDispatchers>& ThreadDispatchers() {
   static auto* dispatchers = new TPerThread<TDispatchers>;
-  return dispatchers->Get();
+  return *dispatchers;
 }
 
 template <int Index>
 LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam) {
-  Dispatcher& d = ThreadDispatchers()[Index];
+  // The thread installed the hook through its dispatchers, so they exist (looked at here, not
+  // made: nothing may throw in a hook procedure).
+  TDispatchers* all = ThreadDispatchers().Peek();
+  if (!all) return CallNextHookEx(nullptr, code, wParam, lParam);
+  Dispatcher& d = (*all)[Index];
   HHOOK hook = d.hook.Get();
   if (code >= 0) {
     THookCall call{Index + kFirstType, code, wParam, lParam};
@@ -54,7 +58,7 @@ struct TWindowsHook::TImpl {
 TWindowsHook::TWindowsHook(int type, THandler handler) {
   int index = type - kFirstType;
   if (index < 0 || index >= kTypeCount) throw EInvalidArgument(Format("Unknown hook type %d", type));
-  Dispatcher& d = ThreadDispatchers()[static_cast<size_t>(index)];
+  Dispatcher& d = ThreadDispatchers().Get()[static_cast<size_t>(index)];
   if (!d.hook) {
     d.hook.Reset(SetWindowsHookExA(type, kProcs[static_cast<size_t>(index)], nullptr, GetCurrentThreadId()));
     if (!d.hook) throw EOSError(Format("Cannot install hook %d (system error %lu)", type, GetLastError()));

@@ -37,8 +37,8 @@ DWORD MainThreadID() { return gMainThreadId; }
 bool IsMainThread() { return GetCurrentThreadId() == gMainThreadId; }
 
 HWND UtilWindow() {
-  TOwnedWindow& tWindow = ThreadWindow().Get();
-  if (tWindow && IsWindow(tWindow.Get())) return tWindow.Get();
+  TOwnedWindow& window = ThreadWindow().Get();
+  if (window && IsWindow(window.Get())) return window.Get();
   static const ATOM atom = [] {
     WNDCLASSA wc{};
     wc.lpfnWndProc = UtilProc;
@@ -47,11 +47,11 @@ HWND UtilWindow() {
     return RegisterClassA(&wc);
   }();
   if (!atom) return nullptr;
-  tWindow.Release();  // destroyed already, by the system or by hand
-  tWindow.Reset(CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                GetModuleHandleA(nullptr), nullptr));
-  if (tWindow && IsMainThread()) gMainUtilWindow.store(tWindow.Get());
-  return tWindow.Get();
+  window.Release();  // destroyed already, by the system or by hand
+  window.Reset(CreateWindowExA(0, kClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                               GetModuleHandleA(nullptr), nullptr));
+  if (window && IsMainThread()) gMainUtilWindow.store(window.Get());
+  return window.Get();
 }
 
 HWND MainUtilWindow() { return gMainUtilWindow.load(); }

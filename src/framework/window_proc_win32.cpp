@@ -27,9 +27,9 @@ std::map<ATOM, WNDPROC>& SystemProcs() {
 
 // The objects whose windows this thread is making: a creation parameter is only taken for
 // one of them (a window of our class made by someone else keeps the system's behaviour).
-std::vector<TWinControl*>& Creating() {
+TPerThread<std::vector<TWinControl*>>& Creating() {
   static auto* creating = new TPerThread<std::vector<TWinControl*>>;
-  return creating->Get();
+  return *creating;
 }
 }  // namespace
 
@@ -98,8 +98,9 @@ LRESULT CALLBACK FrameworkWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
   TWinControl* control = TWinControl::FromHandle(hwnd);
   if (!control && msg == WM_NCCREATE) {
     auto* candidate = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    std::vector<TWinControl*>& tCreating = Creating();
-    if (std::find(tCreating.begin(), tCreating.end(), candidate) != tCreating.end()) {
+    // Looked at, not made: a thread that makes none of our windows has no list.
+    const std::vector<TWinControl*>* creating = Creating().Peek();
+    if (creating && std::find(creating->begin(), creating->end(), candidate) != creating->end()) {
       control = candidate;
       control->AttachHandle(hwnd);
     }
@@ -208,10 +209,10 @@ void TWinControl::DetachHandle(HWND hwnd) {
 }
 
 HWND TWinControl::CreateFrameworkWindow(const TCreateParams& p, HMENU id) {
-  std::vector<TWinControl*>& tCreating = Creating();
-  tCreating.push_back(this);
+  std::vector<TWinControl*>& creating = Creating().Get();
+  creating.push_back(this);
   HWND h = CreateWindowExA(p.exStyle, p.windowClass.c_str(), p.caption.c_str(), p.style, p.x, p.y, p.width,
                            p.height, p.parent, id, GetModuleHandleA(nullptr), this);
-  tCreating.erase(std::find(tCreating.begin(), tCreating.end(), this));
+  creating.erase(std::find(creating.begin(), creating.end(), this));
   return h;
 }
