@@ -9,7 +9,8 @@
 // destructor at thread exit.
 //
 // Meant for statics: the slot is kept for the life of the process (a destructor that freed
-// it would run the objects' destructors at a point of process exit nobody can order).
+// it would run the objects' destructors at a point of process exit nobody can order). When
+// the process ends, the ending thread's object is left to the system (see ProcessEnding).
 // Get() raises std::runtime_error only if the system had no slot left when the object was
 // made.
 #pragma once
@@ -23,11 +24,26 @@
 #include <pthread.h>
 #endif
 
+#ifdef _WIN32
+namespace nv_per_thread_detail {
+// True while the process ends. The system then runs the exiting thread's slot callbacks after
+// it has stopped every other thread, one of which may have held the heap's lock: freeing
+// anything there could wait for ever, and the process's memory and handles go with it anyway.
+inline bool ProcessEnding() {
+  using TProbe = BOOLEAN(WINAPI*)();
+  static const TProbe probe =
+      reinterpret_cast<TProbe>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlDllShutdownInProgress"));
+  return probe && probe();
+}
+}  // namespace nv_per_thread_detail
+#endif
+
 template <class T>
 class TPerThread {
  public:
   TPerThread() {
 #ifdef _WIN32
+    nv_per_thread_detail::ProcessEnding();  // looked up now, not first at the process's end
     slot_ = FlsAlloc(&Destroy);
     ok_ = slot_ != FLS_OUT_OF_INDEXES;
 #else
@@ -71,7 +87,9 @@ class TPerThread {
 
  private:
 #ifdef _WIN32
-  static void WINAPI Destroy(void* p) { delete static_cast<T*>(p); }
+  static void WINAPI Destroy(void* p) {
+    if (!nv_per_thread_detail::ProcessEnding()) delete static_cast<T*>(p);
+  }
   DWORD slot_;
 #else
   static void Destroy(void* p) { delete static_cast<T*>(p); }
