@@ -125,12 +125,25 @@ DWORD WINAPI TogetherWorker(void*) {
 }
 
 // Allocates and frees without pause, so that it often holds the heap's lock.
+std::atomic<bool> gStopBusy{false};
+std::vector<HANDLE> gBusyThreads;
 DWORD WINAPI BusyWorker(void*) {
-  for (;;) {
+  while (!gStopBusy) {
     std::vector<std::string> v;
     for (int i = 0; i < 64; ++i) v.emplace_back(200 + i, 'x');
     ++gBusyCount;
   }
+  return 0;
+}
+// The workers end before the program does: the process's end stops every other thread
+// wherever it is, and one stopped while it held the heap's lock leaves the end waiting on
+// that lock for ever (under Wine; the system in use then frees memory at detach).
+void StopBusyWorkers() {
+  gStopBusy = true;
+  if (!gBusyThreads.empty())
+    WaitForMultipleObjects(static_cast<DWORD>(gBusyThreads.size()), gBusyThreads.data(), TRUE, 5000);
+  for (HANDLE h : gBusyThreads) CloseHandle(h);
+  gBusyThreads.clear();
 }
 
 // Bytes in use in every heap of the process (the C runtime's own heap included).
@@ -232,7 +245,8 @@ class TCrashForm : public TForm {
       ReportWorker(worker.Handle(), worker.ThreadID());
       Application->Terminate();
     } else if (scenario_ == "busy-workers") {
-      for (int i = 0; i < 3; ++i) CloseHandle(CreateThread(nullptr, 0, &BusyWorker, nullptr, 0, nullptr));
+      for (int i = 0; i < 3; ++i)
+        if (HANDLE h = CreateThread(nullptr, 0, &BusyWorker, nullptr, 0, nullptr)) gBusyThreads.push_back(h);
     } else if (scenario_ == "two-threads") {
       gStartTogether = CreateEventA(nullptr, TRUE, FALSE, nullptr);
       DWORD ids[2] = {};
@@ -352,5 +366,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (scenario == "recurse") return Recurse(0);
   PostMessageA(form->Handle(), kRunScenario, 0, 0);
   app.Run();
+  StopBusyWorkers();
   return 0;
 }
