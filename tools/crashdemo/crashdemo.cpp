@@ -124,9 +124,9 @@ DWORD WINAPI TogetherWorker(void*) {
   throw EInvalidOperation("crashdemo: one of two workers failed");  // crashdemo-together-throw
 }
 
-// Allocates and frees without pause, so that it often holds the heap's lock.
 std::atomic<bool> gStopBusy{false};
 std::vector<HANDLE> gBusyThreads;
+// Allocates and frees without pause, so that it often holds the heap's lock.
 DWORD WINAPI BusyWorker(void*) {
   while (!gStopBusy) {
     std::vector<std::string> v;
@@ -136,8 +136,8 @@ DWORD WINAPI BusyWorker(void*) {
   return 0;
 }
 // The workers end before the program does: the process's end stops every other thread
-// wherever it is, and one stopped while it held the heap's lock leaves the end waiting on
-// that lock for ever (under Wine; the system in use then frees memory at detach).
+// wherever it is, and under Wine one stopped while it held the heap's lock leaves the rest
+// of the end waiting on that lock for ever.
 void StopBusyWorkers() {
   gStopBusy = true;
   if (!gBusyThreads.empty())
